@@ -1,0 +1,200 @@
+// The rendering device object: construction and destruction, and the start-up and shut-down
+// sequences Init, Exit, InitAPI and ExitAPI.
+#include "d3d_ren_dev.h"
+
+#include "effectors.h"
+#include "platform.h"
+#include "texture_mgr.h"
+
+namespace {
+const unsigned int kD3DSdkVersion = 31;
+const unsigned int kLineBufferBytes = 32;  // two vertices of position and colour
+const unsigned long kLineVertexFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+}  // namespace
+
+KrD3DRenDev::KrD3DRenDev()
+    : currentEffector(-1),
+      lastTextureIndex(-1),
+      lastTextureType(eTexStatic),
+      adapterCount(1),
+      d3d(nullptr),
+      device(nullptr),
+      currentAdapter(-1),
+      lineBuffer(nullptr),
+      linearMinFilter(0),
+      linearMagFilter(0),
+      linearMipFilter(0),
+      simultaneousTextures(0),
+      blendStages(0),
+      texCoordSets(0),
+      streamCount(0),
+      nonPow2Textures(false),
+      activeLightLimit(0) {
+    krMemset(&presentParams, 0, sizeof presentParams);
+    krMemset(&backBufferDesc, 0, sizeof backBufferDesc);
+}
+
+KrD3DRenDev::KrD3DRenDev(const KrD3DRenDev& other) : KrRenderBase(other) {
+    // Member by member, in declaration order; interface pointers as plain values.
+    currentEffector = other.currentEffector;
+    lastTextureIndex = other.lastTextureIndex;
+    lastTextureType = other.lastTextureType;
+    presentParams = other.presentParams;
+    backBufferDesc = other.backBufferDesc;
+    for (int i = 0; i < kMaxAdapters; ++i) {
+        adapters[i] = other.adapters[i];
+    }
+    adapterCount = other.adapterCount;
+    d3d = other.d3d;
+    device = other.device;
+    currentAdapter = other.currentAdapter;
+    lineBuffer = other.lineBuffer;
+    shaders = other.shaders;
+    sources = other.sources;
+    declarations = other.declarations;
+    stageCache = other.stageCache;
+    stateCache = other.stateCache;
+    linearMinFilter = other.linearMinFilter;
+    linearMagFilter = other.linearMagFilter;
+    linearMipFilter = other.linearMipFilter;
+    simultaneousTextures = other.simultaneousTextures;
+    blendStages = other.blendStages;
+    texCoordSets = other.texCoordSets;
+    streamCount = other.streamCount;
+    nonPow2Textures = other.nonPow2Textures;
+    activeLightLimit = other.activeLightLimit;
+}
+
+KrD3DRenDev& KrD3DRenDev::operator=(const KrD3DRenDev& other) {
+    if (this == &other) {
+        return *this;
+    }
+    KrRenderBase::operator=(other);
+    currentEffector = other.currentEffector;
+    lastTextureIndex = other.lastTextureIndex;
+    lastTextureType = other.lastTextureType;
+    presentParams = other.presentParams;
+    backBufferDesc = other.backBufferDesc;
+    for (int i = 0; i < kMaxAdapters; ++i) {
+        adapters[i] = other.adapters[i];
+    }
+    adapterCount = other.adapterCount;
+    d3d = other.d3d;
+    device = other.device;
+    currentAdapter = other.currentAdapter;
+    lineBuffer = other.lineBuffer;
+    shaders = other.shaders;
+    sources = other.sources;
+    declarations = other.declarations;
+    stageCache = other.stageCache;
+    stateCache = other.stateCache;
+    linearMinFilter = other.linearMinFilter;
+    linearMagFilter = other.linearMagFilter;
+    linearMipFilter = other.linearMipFilter;
+    simultaneousTextures = other.simultaneousTextures;
+    blendStages = other.blendStages;
+    texCoordSets = other.texCoordSets;
+    streamCount = other.streamCount;
+    nonPow2Textures = other.nonPow2Textures;
+    activeLightLimit = other.activeLightLimit;
+    return *this;
+}
+
+KrD3DRenDev::~KrD3DRenDev() {
+    // The class's own Exit: a device the engine already shut down only logs its first line again.
+    KrD3DRenDev::Exit();
+    // The line buffer object outlives ExitAPI (only its Direct3D buffer is released there).
+    delete lineBuffer;
+    lineBuffer = nullptr;
+}
+
+bool KrD3DRenDev::Init() {
+    bool started = InitAPI() && Reset();
+    if (!started) {
+        GLog.WriteLine(
+            "Failed to initialise Rendering device, specifying -safe mode restart in config file");
+        Engine().GetConfig()->SetInteger("Engine", "Safe", 1);
+        return false;
+    }
+    if (textureMgr == nullptr) {
+        textureMgr = new KrD3DTextureMgr();
+    }
+    if (fxMgr == nullptr) {
+        fxMgr = new KrD3DEffectorMgr();
+    }
+    if (!CreateDefaultShaders()) {
+        GLog.DebugPrintf("ERROR: Failed to create default shaders");
+        Engine().OnDeviceFailure();
+        return false;
+    }
+    KrRenderBase::Init();
+    CreateVertexBuffer(&lineBuffer, kLineBufferBytes, kLineVertexFvf, eMemManaged, eUsageStatic);
+    return true;
+}
+
+bool KrD3DRenDev::InitAPI() {
+    if (d3d != nullptr) {
+        GLog.DebugWriteLine("WARNING: Direct3D9 object already created, leaving KrD3DRenDev::InitAPI()");
+        return false;
+    }
+    d3d = Platform().Direct3DCreate9(kD3DSdkVersion);
+    if (d3d != nullptr) {
+        int startFullScreen = 0;
+        Engine().GetConfig()->GetInteger("Display", "StartFullScreen", startFullScreen);
+        Windowed() = startFullScreen == 0;
+        if (EnumAndCaps()) {
+            return true;
+        }
+    }
+    GLog.DebugWriteLine("WARNING: Critical error during KrD3DRenDev::InitAPI()");
+    return false;
+}
+
+bool KrD3DRenDev::Exit() {
+    GLog.WriteLine("\nRendering device requesting exit");
+    if (exitFlag) {
+        return false;
+    }
+    exitFlag = true;
+    if (!ExitAPI()) {
+        GLog.WriteLine("WARNING: Rendering device exited with leaked resources");
+        return false;
+    }
+    if (textureMgr != nullptr) {
+        delete textureMgr;
+        textureMgr = nullptr;
+    }
+    if (fxMgr != nullptr) {
+        delete fxMgr;
+        fxMgr = nullptr;
+    }
+    if (shaders.Count() > 0) {
+        ReleaseShaderCache();
+    }
+    KrRenderBase::Exit();
+    GLog.WriteLine("Rendering device and resources safely released");
+    return true;
+}
+
+bool KrD3DRenDev::ExitAPI() {
+    for (int stage = 0; stage < blendStages; ++stage) {
+        if (device != nullptr) {
+            device->SetTexture(static_cast<DWORD>(stage), nullptr);
+        }
+    }
+    for (int stream = 0; stream < streamCount; ++stream) {
+        if (device != nullptr) {
+            device->SetStreamSource(static_cast<UINT>(stream), nullptr, 0, 0);
+        }
+    }
+    if (lineBuffer != nullptr) {
+        lineBuffer->Release();
+    }
+    if (device != nullptr) {
+        device->Release();
+    }
+    if (d3d != nullptr) {
+        d3d->Release();
+    }
+    return true;
+}

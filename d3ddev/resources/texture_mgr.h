@@ -1,0 +1,30 @@
+// KrD3DTextureMgr: the static cache (textures loaded from files, by name), the dynamic cache
+// (textures created empty at run time) and the handle map of the dynamic textures.
+#pragma once
+
+#include "d3d_texture.h"
+
+class D3DDEV_API KrD3DTextureMgr : public KrTextureMgrBase {
+public:
+    KrD3DTextureMgr();
+    KrD3DTextureMgr(const KrD3DTextureMgr& other);
+    KrD3DTextureMgr& operator=(const KrD3DTextureMgr& other);
+    ~KrD3DTextureMgr() override;
+
+    int CachedTextureCount(eTextureType type) override;
+    void UnloadCache(eTextureType type) override;
+    void ReloadStatics() override;
+    void UnlinkDynamics() override;
+    unsigned int Load(KrStringT<char> name) override;
+    int CreateTexture(unsigned int width, unsigned int height, eResFormat format,
+                      unsigned int levels) override;
+    KrTextureBase* GetTexture(int index) override;
+    unsigned int GetTexture(const KrStringT<char>& name) override;
+    KrTextureBase* GetDynamic(unsigned int handle) override;
+    bool GetDynamic(unsigned int handle, int& index) override;
+    void** GetTextureInterface(int index, eTextureType type) override;
+
+private:
+    TDArray<KrD3DTexture> caches[2];
+    TDArray<int> dynamicMap;
+};

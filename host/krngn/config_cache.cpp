@@ -1,0 +1,241 @@
+// The configuration cache: integer settings by section and key, kept in an INI file. Every change
+// goes to disk at once through a temporary file and a rename, so that a crash between two writes
+// never leaves half a file behind (the device's safe-mode key depends on that).
+#include "krngn.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+struct KrConfigCache::Store {
+    struct Entry {
+        std::string key;
+        std::string value;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Entry> entries;
+    };
+    std::string path;
+    std::vector<Section> sections;
+
+    Section* FindSection(const std::string& name) {
+        for (Section& s : sections) {
+            if (s.name == name) {
+                return &s;
+            }
+        }
+        return nullptr;
+    }
+    Entry* FindEntry(const std::string& section, const std::string& key) {
+        Section* s = FindSection(section);
+        if (s == nullptr) {
+            return nullptr;
+        }
+        for (Entry& e : s->entries) {
+            if (e.key == key) {
+                return &e;
+            }
+        }
+        return nullptr;
+    }
+};
+
+namespace {
+std::string Trim(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) {
+        return std::string();
+    }
+    size_t end = text.find_last_not_of(" \t\r");
+    return text.substr(begin, end - begin + 1);
+}
+
+std::string Str(const KrStringT<char>& s) { return s.Text() != nullptr ? std::string(s.Text(), static_cast<size_t>(s.Length())) : std::string(); }
+
+bool ParseInteger(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 12) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    long parsed = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || errno != 0 || parsed < INT_MIN || parsed > INT_MAX) {
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool PlainText(const std::string& line) {
+    for (unsigned char c : line) {
+        if (c < 0x20 && c != '\t' && c != '\r') {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
+
+KrConfigCache::KrConfigCache() : store_(new Store) {}
+
+KrConfigCache::~KrConfigCache() { delete store_; }
+
+void KrConfigCache::Clear() {
+    store_->sections.clear();
+    store_->path.clear();
+}
+
+const char* KrConfigCache::Path() const { return store_->path.c_str(); }
+
+bool KrConfigCache::Load(const char* path) {
+    Clear();
+    if (path == nullptr || *path == '\0') {
+        return false;
+    }
+    store_->path = path;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        GLog.printf("CONFIG: No configuration file %s, starting with an empty configuration", path);
+        return false;
+    }
+    std::vector<Store::Section> sections;
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        std::string text = Trim(line);
+        bool ok = PlainText(line);
+        if (ok && !text.empty() && text[0] != ';' && text[0] != '#') {
+            if (text[0] == '[') {
+                ok = text.size() > 2 && text.back() == ']';
+                if (ok) {
+                    std::string name = Trim(text.substr(1, text.size() - 2));
+                    Store::Section* existing = nullptr;
+                    for (Store::Section& s : sections) {
+                        if (s.name == name) {
+                            existing = &s;
+                        }
+                    }
+                    // A section written twice continues the first one.
+                    if (existing == nullptr) {
+                        sections.push_back(Store::Section{name, {}});
+                    } else if (&sections.back() != existing) {
+                        Store::Section moved = *existing;
+                        sections.erase(sections.begin() + (existing - &sections[0]));
+                        sections.push_back(moved);
+                    }
+                }
+            } else {
+                size_t equals = text.find('=');
+                ok = equals != std::string::npos && equals > 0 && !sections.empty();
+                if (ok) {
+                    std::string key = Trim(text.substr(0, equals));
+                    std::string value = Trim(text.substr(equals + 1));
+                    bool replaced = false;
+                    for (Store::Entry& e : sections.back().entries) {
+                        if (e.key == key) {
+                            e.value = value;
+                            replaced = true;
+                        }
+                    }
+                    if (!replaced) {
+                        sections.back().entries.push_back(Store::Entry{key, value});
+                    }
+                }
+            }
+        }
+        if (!ok) {
+            GLog.printf(
+                "WARNING: Configuration file %s is garbled at line %i, starting with an empty "
+                "configuration",
+                path, lineNumber);
+            return false;
+        }
+    }
+    store_->sections.swap(sections);
+    return true;
+}
+
+bool KrConfigCache::GetInteger(const KrStringT<char>& section, const KrStringT<char>& key,
+                               int& value) {
+    Store::Entry* entry = store_->FindEntry(Str(section), Str(key));
+    return entry != nullptr && ParseInteger(entry->value, value);
+}
+
+bool KrConfigCache::SetInteger(const KrStringT<char>& section, const KrStringT<char>& key,
+                               int value) {
+    std::string sectionName = Str(section);
+    std::string keyName = Str(key);
+    if (sectionName.empty() || keyName.empty()) {
+        return false;
+    }
+    Store::Section* s = store_->FindSection(sectionName);
+    if (s == nullptr) {
+        store_->sections.push_back(Store::Section{sectionName, {}});
+        s = &store_->sections.back();
+    }
+    std::string text = std::to_string(value);
+    Store::Entry* entry = store_->FindEntry(sectionName, keyName);
+    if (entry != nullptr) {
+        entry->value = text;
+    } else {
+        s->entries.push_back(Store::Entry{keyName, text});
+    }
+    return Save();
+}
+
+bool KrConfigCache::HasKey(const char* section, const char* key) {
+    return section != nullptr && key != nullptr && store_->FindEntry(section, key) != nullptr;
+}
+
+bool KrConfigCache::RemoveKey(const char* section, const char* key) {
+    Store::Section* s = section != nullptr ? store_->FindSection(section) : nullptr;
+    if (s == nullptr || key == nullptr) {
+        return false;
+    }
+    for (size_t i = 0; i < s->entries.size(); ++i) {
+        if (s->entries[i].key == key) {
+            s->entries.erase(s->entries.begin() + static_cast<long>(i));
+            return Save();
+        }
+    }
+    return false;
+}
+
+bool KrConfigCache::Save() {
+    if (store_->path.empty()) {
+        return true;
+    }
+    std::ostringstream out;
+    for (const Store::Section& s : store_->sections) {
+        out << '[' << s.name << "]\n";
+        for (const Store::Entry& e : s.entries) {
+            out << e.key << '=' << e.value << '\n';
+        }
+        out << '\n';
+    }
+    std::string temp = store_->path + ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (f == nullptr) {
+        GLog.printf("WARNING: Could not write configuration file %s", temp.c_str());
+        return false;
+    }
+    std::string data = out.str();
+    bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    written = std::fflush(f) == 0 && written;
+    std::fclose(f);
+    if (!written ||
+        !MoveFileExA(temp.c_str(), store_->path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        GLog.printf("WARNING: Could not write configuration file %s", store_->path.c_str());
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
