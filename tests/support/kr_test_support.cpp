@@ -1,0 +1,193 @@
+#include "kr_test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace krtest {
+
+std::vector<std::string> LogLines() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < GLog.CapturedCount(); ++i) {
+        lines.push_back(GLog.CapturedLine(i));
+    }
+    return lines;
+}
+
+std::vector<std::string> LogLines(bool debug) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < GLog.CapturedCount(); ++i) {
+        if (GLog.CapturedIsDebug(i) == debug) {
+            lines.push_back(GLog.CapturedLine(i));
+        }
+    }
+    return lines;
+}
+
+void ClearLog() { GLog.ClearCaptured(); }
+
+bool ContainsRun(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+    if (expected.empty()) {
+        return true;
+    }
+    for (size_t start = 0; start + expected.size() <= lines.size(); ++start) {
+        bool all = true;
+        for (size_t i = 0; i < expected.size() && all; ++i) {
+            all = lines[start + i] == expected[i];
+        }
+        if (all) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "  [" + line + "]\n";
+    }
+    return text;
+}
+
+HWND TestWindow(int width, int height) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KrTestWindow";
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    RECT rect = {0, 0, width, height};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND hwnd = CreateWindowA("KrTestWindow", "kr test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                              rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    return hwnd;
+}
+
+bool RealDevice::Create(int width, int height) {
+    window = TestWindow(width, height);
+    d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (d3d == nullptr) {
+        return false;
+    }
+    D3DPRESENT_PARAMETERS pp = {};
+    pp.BackBufferWidth = static_cast<UINT>(width);
+    pp.BackBufferHeight = static_cast<UINT>(height);
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
+    return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                       &pp, &device));
+}
+
+void RealDevice::Release(unsigned long* deviceCount, unsigned long* d3dCount) {
+    unsigned long dc = device != nullptr ? device->Release() : 0;
+    unsigned long ac = d3d != nullptr ? d3d->Release() : 0;
+    device = nullptr;
+    d3d = nullptr;
+    if (window != nullptr) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
+    if (deviceCount != nullptr) *deviceCount = dc;
+    if (d3dCount != nullptr) *d3dCount = ac;
+}
+
+bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,
+                    int& height) {
+    IDirect3DSurface9* back = nullptr;
+    if (device == nullptr || FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+        return false;
+    }
+    D3DSURFACE_DESC desc;
+    back->GetDesc(&desc);
+    IDirect3DSurface9* copy = nullptr;
+    bool ok = SUCCEEDED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                            D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+              SUCCEEDED(device->GetRenderTargetData(back, copy));
+    if (ok) {
+        D3DLOCKED_RECT locked;
+        ok = SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+        if (ok) {
+            width = static_cast<int>(desc.Width);
+            height = static_cast<int>(desc.Height);
+            pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+            for (int y = 0; y < height; ++y) {
+                const unsigned int* row = reinterpret_cast<const unsigned int*>(
+                    static_cast<const unsigned char*>(locked.pBits) + y * locked.Pitch);
+                for (int x = 0; x < width; ++x) {
+                    pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = row[x];
+                }
+            }
+            copy->UnlockRect();
+        }
+    }
+    if (copy != nullptr) copy->Release();
+    back->Release();
+    return ok;
+}
+
+bool ColourNear(unsigned int actual, unsigned int expected, int tolerance) {
+    for (int shift = 0; shift <= 16; shift += 8) {
+        int a = static_cast<int>((actual >> shift) & 0xFF);
+        int e = static_cast<int>((expected >> shift) & 0xFF);
+        if (a - e > tolerance || e - a > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string EngineSetUp::DefaultIni() {
+    return "[Display]\nStartFullScreen=0\nWindowWidth=800\nWindowHeight=600\nScreenWidth=1024\n"
+           "ScreenHeight=768\n\n[Engine]\nSafe=0\n\n[Render]\nUseZBuffer=1\nUseWBuffer=0\n"
+           "DepthBufferBitDepth=24\n";
+}
+
+EngineSetUp::EngineSetUp(const std::string& iniText, const char* iniPath) : path_(iniPath) {
+    WriteFile(path_, iniText);
+    Engine().GetConfig()->Load(path_.c_str());
+    Engine().SetApp(&app_);
+    Engine().SetMediaDir(MediaRoot().c_str());
+}
+
+EngineSetUp::~EngineSetUp() {
+    Engine().SetApp(nullptr);
+    Engine().SetRender(nullptr);
+    Engine().SetOSGUI(nullptr);
+    Engine().GetConfig()->Clear();
+    std::remove(path_.c_str());
+}
+
+std::string EngineSetUp::IniText() const { return ReadFile(path_); }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+std::string MediaRoot() {
+    const char* fromEnvironment = std::getenv("KR_MEDIA_ROOT");
+    return fromEnvironment != nullptr ? fromEnvironment : "..\\..\\media";
+}
+
+}  // namespace krtest

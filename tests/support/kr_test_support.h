@@ -1,0 +1,67 @@
+// Shared helpers of the test programs: the captured log, a real Direct3D device on Wine's adapter,
+// back-buffer read-back, and the engine set-up a device expects.
+#pragma once
+
+#include <d3d9.h>
+
+#include <string>
+#include <vector>
+
+#include "krngn.h"
+
+namespace krtest {
+
+// The log lines captured since the last ClearLog (every test program captures from the start).
+std::vector<std::string> LogLines();
+// Only the lines of one kind.
+std::vector<std::string> LogLines(bool debug);
+void ClearLog();
+// True when `lines` holds `expected` as a contiguous run, in order.
+bool ContainsRun(const std::vector<std::string>& lines, const std::vector<std::string>& expected);
+// Joined for a readable failure message.
+std::string Join(const std::vector<std::string>& lines);
+
+// A visible test window with a client area of width x height.
+HWND TestWindow(int width = 800, int height = 600);
+
+// A real windowed device on adapter 0 (HAL, hardware vertex processing, X8R8G8B8, D24X8 depth).
+// Null when Direct3D cannot make one; the caller releases both objects.
+struct RealDevice {
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    HWND window = nullptr;
+    bool Create(int width = 800, int height = 600);
+    // Releases the device and the Direct3D object; returns the last reference counts (0, 0 when
+    // nothing else holds them).
+    void Release(unsigned long* deviceCount = nullptr, unsigned long* d3dCount = nullptr);
+};
+
+// Reads the whole back buffer of swap chain 0 as 0xAARRGGBB pixels, rows top down.
+bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,
+                    int& height);
+// True when every channel of two 0x00RRGGBB colours differs by at most `tolerance`.
+bool ColourNear(unsigned int actual, unsigned int expected, int tolerance);
+
+// The engine as a device expects it: a configuration file (written fresh with the given INI
+// text), an application with a camera, and the media root. Restored by the destructor.
+class EngineSetUp {
+public:
+    explicit EngineSetUp(const std::string& iniText = DefaultIni(), const char* iniPath = "test.ini");
+    ~EngineSetUp();
+    static std::string DefaultIni();
+    KrApplication& App() { return app_; }
+    std::string IniText() const;
+    const std::string& IniPath() const { return path_; }
+
+private:
+    std::string path_;
+    KrApplication app_;
+};
+
+// The text of a file, or empty.
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& text);
+// The media root of the project, relative to the test programs' folder (build/bin).
+std::string MediaRoot();
+
+}  // namespace krtest
