@@ -14,11 +14,6 @@ unsigned int KrD3DRenDev::GetHeight() { return 0; }
 float KrD3DRenDev::GetAspectRatio() { return 0.0f; }
 float& KrD3DRenDev::NearZ() { return nearZ; }
 float& KrD3DRenDev::FarZ() { return farZ; }
-void KrD3DRenDev::SetRenderState(D3DRENDERSTATETYPE, unsigned long) {}
-void KrD3DRenDev::SetTextureStageState(int, D3DTEXTURESTAGESTATETYPE, unsigned long) {}
-bool KrD3DRenDev::SetRenderStates() { return true; }
-void KrD3DRenDev::SetPolyCullMode(ePolyCullMode) {}
-bool KrD3DRenDev::SetAlpha(bool) { return true; }
 bool KrD3DRenDev::SetStream(unsigned int, unsigned long, KrVertexBufferBase*) { return false; }
 long KrD3DRenDev::DrawPrimitive(unsigned long, KrVertexBufferBase*, KrIndexBufferBase*, unsigned int,
                                 unsigned long, int, int, unsigned int, unsigned int) {
