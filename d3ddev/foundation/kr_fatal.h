@@ -7,7 +7,9 @@
 #include "krcr.h"
 
 namespace kr_foundation {
-[[noreturn]] inline void EndProcess() { std::exit(1); }
+[[noreturn]] inline void EndProcess() {
+    std::exit(1);
+}
 
 // Bytes for n elements of a type of the given size, or 0 when that does not fit an allocation.
 inline unsigned int BlockBytes(long long n, unsigned long long elementSize) {

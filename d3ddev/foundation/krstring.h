@@ -5,7 +5,7 @@
 
 template <class C>
 class KrStringT {
-public:
+  public:
     KrStringT() : length_(0), text_(nullptr) {}
 
     KrStringT(const C* text) : length_(0), text_(nullptr) {
@@ -14,7 +14,10 @@ public:
             while (text[n] != 0) {
                 ++n;
             }
-            Assign(text, n);
+            // An empty text holds no block, like the default string.
+            if (n > 0) {
+                Assign(text, n);
+            }
         }
     }
 
@@ -82,7 +85,7 @@ public:
     }
     bool operator!=(const KrStringT& other) const { return !(*this == other); }
 
-private:
+  private:
     // A string whose block cannot be obtained stays empty: it has no message of its own.
     void Assign(const C* text, int length) {
         unsigned int bytes = kr_foundation::BlockBytes(length + 1, sizeof(C));
@@ -104,7 +107,8 @@ private:
             return;
         }
         krMemCopy(block, left.text_, left.length_ * static_cast<int>(sizeof(C)));
-        krMemCopy(block + left.length_, right.text_, (right.length_ + 1) * static_cast<int>(sizeof(C)));
+        krMemCopy(block + left.length_, right.text_,
+                  (right.length_ + 1) * static_cast<int>(sizeof(C)));
         text_ = block;
         length_ = total;
     }

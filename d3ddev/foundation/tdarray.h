@@ -8,7 +8,7 @@
 
 template <class T>
 class TDArray {
-public:
+  public:
     TDArray() : data_(nullptr), capacity_(0), count_(0) {}
 
     TDArray(const TDArray& other) : data_(nullptr), capacity_(0), count_(0) {
@@ -110,10 +110,10 @@ public:
         return false;
     }
 
-private:
+  private:
     // Class elements live in the block as constructed objects; plain ones as raw memory.
-    static constexpr bool kObjects =
-        !(std::is_trivially_copyable<T>::value && std::is_trivially_default_constructible<T>::value);
+    static constexpr bool kObjects = !(std::is_trivially_copyable<T>::value &&
+                                       std::is_trivially_default_constructible<T>::value);
 
     static T* Obtain(int n) {
         unsigned int bytes = kr_foundation::BlockBytes(n, sizeof(T));
@@ -166,16 +166,15 @@ private:
 
 template <class T>
 class TSArray {
-public:
+  public:
     TSArray() : data_(nullptr), count_(0) {}
-    virtual ~TSArray() { krFree(data_); }
+    virtual ~TSArray() { Release(); }
     TSArray(const TSArray&) = delete;
     TSArray& operator=(const TSArray&) = delete;
 
     // The block is raw memory: the owner fills (or constructs) the elements after Create.
     void Create(int n) {
-        krFree(data_);
-        data_ = nullptr;
+        Release();
         count_ = n;
         if (n == 0) {
             return;
@@ -201,7 +200,15 @@ public:
         return data_[index];
     }
 
-private:
+  private:
+    // The core library's krFree is never handed a null block.
+    void Release() {
+        if (data_ != nullptr) {
+            krFree(data_);
+        }
+        data_ = nullptr;
+    }
+
     T* data_;
     int count_;
 };

@@ -7,7 +7,7 @@
 
 template <class T>
 class TDListNode {
-public:
+  public:
     TDListNode() : item(), next(nullptr), prev(nullptr) {}
     virtual ~TDListNode() {}
     T item;
@@ -17,7 +17,7 @@ public:
 
 template <class T>
 class TDList {
-public:
+  public:
     typedef TDListNode<T> Node;
 
     TDList() : head_(nullptr), tail_(nullptr), count_(0) {}
@@ -73,7 +73,7 @@ public:
     Node* Tail() const { return tail_; }
     int Count() const { return count_; }
 
-private:
+  private:
     Node* head_;
     Node* tail_;
     int count_;

@@ -27,7 +27,9 @@ long long g_linesWritten = 0;
 
 KrAnsiFile::KrAnsiFile() : file_(nullptr), path_(nullptr) {}
 
-KrAnsiFile::~KrAnsiFile() { Close(); }
+KrAnsiFile::~KrAnsiFile() {
+    Close();
+}
 
 bool KrAnsiFile::Open(const char* path, bool append) {
     Close();
@@ -94,7 +96,9 @@ bool KrAnsiFile::EmitFormatted(bool debug, const char* format, __builtin_va_list
     return Emit(big.c_str(), debug);
 }
 
-bool KrAnsiFile::WriteLine(const char* text) { return Emit(text, false); }
+bool KrAnsiFile::WriteLine(const char* text) {
+    return Emit(text, false);
+}
 
 bool KrAnsiFile::printf(const char* format, ...) {
     va_list args;
@@ -104,7 +108,9 @@ bool KrAnsiFile::printf(const char* format, ...) {
     return ok;
 }
 
-bool KrLogFile::DebugWriteLine(const char* text) { return Emit(text, true); }
+bool KrLogFile::DebugWriteLine(const char* text) {
+    return Emit(text, true);
+}
 
 bool KrLogFile::DebugPrintf(const char* format, ...) {
     va_list args;
@@ -114,10 +120,18 @@ bool KrLogFile::DebugPrintf(const char* format, ...) {
     return ok;
 }
 
-void KrLogFile::StartCapture() { g_capturing = true; }
-void KrLogFile::StopCapture() { g_capturing = false; }
-void KrLogFile::ClearCaptured() { Captured().clear(); }
-int KrLogFile::CapturedCount() const { return static_cast<int>(Captured().size()); }
+void KrLogFile::StartCapture() {
+    g_capturing = true;
+}
+void KrLogFile::StopCapture() {
+    g_capturing = false;
+}
+void KrLogFile::ClearCaptured() {
+    Captured().clear();
+}
+int KrLogFile::CapturedCount() const {
+    return static_cast<int>(Captured().size());
+}
 
 const char* KrLogFile::CapturedLine(int index) const {
     if (index < 0 || index >= CapturedCount()) {
@@ -130,4 +144,6 @@ bool KrLogFile::CapturedIsDebug(int index) const {
     return index >= 0 && index < CapturedCount() && Captured()[static_cast<size_t>(index)].debug;
 }
 
-long long KrLogFile::LinesWritten() const { return g_linesWritten; }
+long long KrLogFile::LinesWritten() const {
+    return g_linesWritten;
+}

@@ -2,6 +2,7 @@
 // block and byte counters stay exact and a test can tell whether anything leaked.
 #include "krcr.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,14 +14,27 @@ struct alignas(16) BlockHeader {
 constexpr unsigned int kLiveMagic = 0x4B52414Cu;  // "KRAL"
 constexpr unsigned int kFreedMagic = 0x4B524446u;
 
-int g_liveBlocks = 0;
-long long g_liveBytes = 0;
-long long g_allocations = 0;
-long long g_failCountdown = 0;
+// Atomic because Direct3D and the test runner may allocate from other threads: a torn update would
+// show up later as a leak that never happened.
+std::atomic<int> g_liveBlocks(0);
+std::atomic<long long> g_liveBytes(0);
+std::atomic<long long> g_allocations(0);
+std::atomic<long long> g_failCountdown(0);
+
+// True for exactly the allocation that the countdown selects.
+bool InjectedFailure() {
+    long long left = g_failCountdown.load();
+    while (left > 0) {
+        if (g_failCountdown.compare_exchange_weak(left, left - 1)) {
+            return left == 1;
+        }
+    }
+    return false;
+}
 }  // namespace
 
 KRCR_API void* krMalloc(unsigned int size) {
-    if (g_failCountdown > 0 && --g_failCountdown == 0) {
+    if (InjectedFailure()) {
         return nullptr;
     }
     BlockHeader* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
@@ -63,7 +77,15 @@ KRCR_API int krMemComp(const void* a, const void* b, int count) {
     return count > 0 ? std::memcmp(a, b, static_cast<size_t>(count)) : 0;
 }
 
-KRCR_API int krLiveBlocks() { return g_liveBlocks; }
-KRCR_API long long krLiveBytes() { return g_liveBytes; }
-KRCR_API long long krAllocationCount() { return g_allocations; }
-KRCR_API void krFailAllocationAfter(long long n) { g_failCountdown = n > 0 ? n : 0; }
+KRCR_API int krLiveBlocks() {
+    return g_liveBlocks;
+}
+KRCR_API long long krLiveBytes() {
+    return g_liveBytes;
+}
+KRCR_API long long krAllocationCount() {
+    return g_allocations;
+}
+KRCR_API void krFailAllocationAfter(long long n) {
+    g_failCountdown = n > 0 ? n : 0;
+}
