@@ -56,7 +56,10 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, end - begin + 1);
 }
 
-std::string Str(const KrStringT<char>& s) { return s.Text() != nullptr ? std::string(s.Text(), static_cast<size_t>(s.Length())) : std::string(); }
+std::string Str(const KrStringT<char>& s) {
+    return s.Text() != nullptr ? std::string(s.Text(), static_cast<size_t>(s.Length()))
+                               : std::string();
+}
 
 bool ParseInteger(const std::string& text, int& value) {
     if (text.empty() || text.size() > 12) {
@@ -80,18 +83,43 @@ bool PlainText(const std::string& line) {
     }
     return true;
 }
+
+// A name that reads back as itself from the file: no line breaks or control characters, no
+// surrounding blanks, nothing that the reader takes for a comment, a section or the '='.
+bool WritableName(const std::string& name, bool isSection) {
+    if (name.empty() || !PlainText(name) || name.find('\r') != std::string::npos ||
+        Trim(name) != name) {
+        return false;
+    }
+    if (isSection) {
+        return name.find(']') == std::string::npos;
+    }
+    return name.find('=') == std::string::npos && name[0] != '[' && name[0] != ';' &&
+           name[0] != '#';
+}
+
+// Notepad and friends put a UTF-8 byte-order mark in front of the first line.
+void SkipByteOrderMark(std::string& line) {
+    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        line.erase(0, 3);
+    }
+}
 }  // namespace
 
 KrConfigCache::KrConfigCache() : store_(new Store) {}
 
-KrConfigCache::~KrConfigCache() { delete store_; }
+KrConfigCache::~KrConfigCache() {
+    delete store_;
+}
 
 void KrConfigCache::Clear() {
     store_->sections.clear();
     store_->path.clear();
 }
 
-const char* KrConfigCache::Path() const { return store_->path.c_str(); }
+const char* KrConfigCache::Path() const {
+    return store_->path.c_str();
+}
 
 bool KrConfigCache::Load(const char* path) {
     Clear();
@@ -108,7 +136,9 @@ bool KrConfigCache::Load(const char* path) {
     std::string line;
     int lineNumber = 0;
     while (std::getline(in, line)) {
-        ++lineNumber;
+        if (++lineNumber == 1) {
+            SkipByteOrderMark(line);
+        }
         std::string text = Trim(line);
         bool ok = PlainText(line);
         if (ok && !text.empty() && text[0] != ';' && text[0] != '#') {
@@ -165,14 +195,24 @@ bool KrConfigCache::Load(const char* path) {
 bool KrConfigCache::GetInteger(const KrStringT<char>& section, const KrStringT<char>& key,
                                int& value) {
     Store::Entry* entry = store_->FindEntry(Str(section), Str(key));
-    return entry != nullptr && ParseInteger(entry->value, value);
+    if (entry == nullptr) {
+        return false;
+    }
+    if (!ParseInteger(entry->value, value)) {
+        GLog.printf("WARNING: Configuration value %s in section %s is not a whole number",
+                    Str(key).c_str(), Str(section).c_str());
+        return false;
+    }
+    return true;
 }
 
 bool KrConfigCache::SetInteger(const KrStringT<char>& section, const KrStringT<char>& key,
                                int value) {
     std::string sectionName = Str(section);
     std::string keyName = Str(key);
-    if (sectionName.empty() || keyName.empty()) {
+    if (!WritableName(sectionName, true) || !WritableName(keyName, false)) {
+        GLog.printf("WARNING: Configuration key \"%s\" in section \"%s\" cannot be stored",
+                    keyName.c_str(), sectionName.c_str());
         return false;
     }
     Store::Section* s = store_->FindSection(sectionName);
@@ -229,10 +269,9 @@ bool KrConfigCache::Save() {
     std::string data = out.str();
     bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
     written = std::fflush(f) == 0 && written;
-    std::fclose(f);
-    if (!written ||
-        !MoveFileExA(temp.c_str(), store_->path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    written = std::fclose(f) == 0 && written;
+    if (!written || !MoveFileExA(temp.c_str(), store_->path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         GLog.printf("WARNING: Could not write configuration file %s", store_->path.c_str());
         std::remove(temp.c_str());
         return false;

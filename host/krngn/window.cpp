@@ -20,7 +20,8 @@ bool RegisterWindowClass(WNDPROC proc) {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kWindowClass;
-    registered = RegisterClassA(&wc) != 0;
+    // Another copy of the engine in this process may have registered the class already.
+    registered = RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     return registered;
 }
 }  // namespace
@@ -28,7 +29,9 @@ bool RegisterWindowClass(WNDPROC proc) {
 KrWindowBase::KrWindowBase()
     : hwnd_(nullptr), width_(0), height_(0), placements_(0), closed_(false) {}
 
-KrWindowBase::~KrWindowBase() { Destroy(); }
+KrWindowBase::~KrWindowBase() {
+    Destroy();
+}
 
 LRESULT CALLBACK KrWindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     KrWindowBase* self = reinterpret_cast<KrWindowBase*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
@@ -40,8 +43,13 @@ LRESULT CALLBACK KrWindowBase::WindowProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 bool KrWindowBase::Create(const char* title, int width, int height) {
-    if (hwnd_ != nullptr || !RegisterWindowClass(&KrWindowBase::WindowProc)) {
-        return hwnd_ != nullptr;
+    if (hwnd_ != nullptr) {
+        return true;
+    }
+    if (!RegisterWindowClass(&KrWindowBase::WindowProc)) {
+        GLog.printf("WARNING: Could not register the engine window class (%i)",
+                    static_cast<int>(GetLastError()));
+        return false;
     }
     RECT rect = {0, 0, width, height};
     DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
@@ -50,7 +58,8 @@ bool KrWindowBase::Create(const char* title, int width, int height) {
                             rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
     if (hwnd_ == nullptr) {
-        GLog.printf("WARNING: Could not create the engine window (%i)", static_cast<int>(GetLastError()));
+        GLog.printf("WARNING: Could not create the engine window (%i)",
+                    static_cast<int>(GetLastError()));
         return false;
     }
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -92,14 +101,23 @@ void KrWindowBase::PlaceWindow(HWND hwnd, RECT* rectangle) {
                      rectangle->right - rectangle->left, rectangle->bottom - rectangle->top,
                      SWP_SHOWWINDOW | SWP_FRAMECHANGED);
     } else {
-        // Back to a window: the saved position, and a client area of the window's own size.
+        // Back to a window: the saved position, and a client area of the window's own size. A
+        // window the engine did not create here takes the device's client area instead.
         KrRenderBase* render = Engine().Render();
         int x = render != nullptr ? render->WindowX() : 0;
         int y = render != nullptr ? render->WindowY() : 0;
         RECT rect = {0, 0, width_, height_};
+        if (hwnd != hwnd_ || width_ <= 0 || height_ <= 0) {
+            RECT client = render != nullptr ? render->GetClientArea() : RECT{0, 0, 0, 0};
+            rect = {0, 0, client.right - client.left, client.bottom - client.top};
+        }
+        UINT flags = SWP_SHOWWINDOW | SWP_FRAMECHANGED;
+        if (rect.right <= 0 || rect.bottom <= 0) {
+            flags |= SWP_NOSIZE;
+        }
         AdjustWindowRect(&rect, static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), FALSE);
         SetWindowPos(hwnd, HWND_NOTOPMOST, x, y, rect.right - rect.left, rect.bottom - rect.top,
-                     SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+                     flags);
     }
     PumpMessages();
 }
@@ -124,7 +142,8 @@ bool KrWindowBase::CaptureClientPixels(unsigned int* pixels, int width, int heig
     bool ok = bitmap != nullptr;
     if (ok) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY | CAPTUREBLT) != 0;
+        ok = BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y,
+                    SRCCOPY | CAPTUREBLT) != 0;
         GdiFlush();
         if (ok) {
             const unsigned int* source = static_cast<const unsigned int*>(bits);
@@ -137,6 +156,10 @@ bool KrWindowBase::CaptureClientPixels(unsigned int* pixels, int width, int heig
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    if (!ok) {
+        GLog.printf("WARNING: Could not capture the engine window (%i)",
+                    static_cast<int>(GetLastError()));
+    }
     return ok;
 }
 
@@ -169,13 +192,16 @@ bool KrWindowBase::CaptureClientArea(const char* bmpPath) {
     file.bfSize = file.bfOffBits + header.biSizeImage;
     FILE* f = std::fopen(bmpPath, "wb");
     if (f == nullptr) {
+        GLog.printf("WARNING: Could not write the window capture %s", bmpPath);
         return false;
     }
-    bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&header, sizeof header, 1, f) == 1;
+    bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 &&
+              std::fwrite(&header, sizeof header, 1, f) == 1;
     std::vector<unsigned char> row(static_cast<size_t>(rowBytes), 0);
     for (int y = height - 1; ok && y >= 0; --y) {
         for (int x = 0; x < width; ++x) {
-            unsigned int p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+            unsigned int p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                                    static_cast<size_t>(x)];
             row[static_cast<size_t>(x) * 3 + 0] = static_cast<unsigned char>(p & 0xFF);
             row[static_cast<size_t>(x) * 3 + 1] = static_cast<unsigned char>((p >> 8) & 0xFF);
             row[static_cast<size_t>(x) * 3 + 2] = static_cast<unsigned char>((p >> 16) & 0xFF);
