@@ -80,6 +80,7 @@ public:
     const D3DAdapterInfo& Adapter(int index) const { return adapters[index]; }
     KrVertexBufferBase* LineBuffer() const { return lineBuffer; }
     int ShaderCacheCount() const { return shaders.Count(); }
+    bool NonPow2Textures() const { return nonPow2Textures; }
 
 protected:
     bool EnumAndCaps();

@@ -8,10 +8,11 @@
 #include "krngn.h"
 
 // Bytes per vertex of a flexible vertex format, counting the six components the engine uses.
-unsigned int VertexStride(unsigned long fvf);
+// A format with none of them gives 0; callers must not divide by it.
+D3DDEV_API unsigned int VertexStride(unsigned long fvf);
 
 class D3DDEV_API KrD3DVertexBuffer : public KrVertexBufferBase {
-public:
+  public:
     KrD3DVertexBuffer();
     KrD3DVertexBuffer(const KrD3DVertexBuffer& other);
     KrD3DVertexBuffer& operator=(const KrD3DVertexBuffer& other);
@@ -25,13 +26,14 @@ public:
 
     IDirect3DVertexBuffer9* Interface() const { return buffer; }
 
-private:
+  private:
     friend class KrD3DRenDev;
+    friend class KrD3DBufferProbe;  // white-box access for the buffers' own tests
     IDirect3DVertexBuffer9* buffer;
 };
 
 class D3DDEV_API KrD3DIndexBuffer : public KrIndexBufferBase {
-public:
+  public:
     KrD3DIndexBuffer();
     KrD3DIndexBuffer(const KrD3DIndexBuffer& other);
     KrD3DIndexBuffer& operator=(const KrD3DIndexBuffer& other);
@@ -42,7 +44,8 @@ public:
 
     IDirect3DIndexBuffer9* Interface() const { return buffer; }
 
-private:
+  private:
     friend class KrD3DRenDev;
+    friend class KrD3DBufferProbe;
     IDirect3DIndexBuffer9* buffer;
 };

@@ -8,7 +8,7 @@
 #include "krngn.h"
 
 class D3DDEV_API KrD3DTexture : public KrTextureBase {
-public:
+  public:
     KrD3DTexture();
     KrD3DTexture(const KrD3DTexture& other);
     KrD3DTexture& operator=(const KrD3DTexture& other);
@@ -20,7 +20,7 @@ public:
     const KrStringT<char>& Name() const { return name; }
     IDirect3DTexture9* Interface() const { return texture; }
 
-private:
+  private:
     friend class KrD3DTextureMgr;
     KrStringT<char> name;
     IDirect3DTexture9* texture;

@@ -4,8 +4,10 @@
 
 #include "d3d_texture.h"
 
+class KrD3DRenDev;
+
 class D3DDEV_API KrD3DTextureMgr : public KrTextureMgrBase {
-public:
+  public:
     KrD3DTextureMgr();
     KrD3DTextureMgr(const KrD3DTextureMgr& other);
     KrD3DTextureMgr& operator=(const KrD3DTextureMgr& other);
@@ -24,7 +26,17 @@ public:
     bool GetDynamic(unsigned int handle, int& index) override;
     void** GetTextureInterface(int index, eTextureType type) override;
 
-private:
+  private:
+    static const int kStaticCache = 0;
+    static const int kDynamicCache = 1;
+
+    // The engine's rendering device, or null when the engine has none.
+    static KrD3DRenDev* RenderDevice();
+    // Its Direct3D device, or null.
+    static IDirect3DDevice9* Direct3DDevice();
+    // Frees every Direct3D texture of one cache; the entries stay, holding no texture.
+    static void ReleaseTextures(TDArray<KrD3DTexture>& cache);
+
     TDArray<KrD3DTexture> caches[2];
     TDArray<int> dynamicMap;
 };
