@@ -3,6 +3,7 @@
 #include "d3d_ren_dev.h"
 
 #include "effectors.h"
+#include "path_state.h"
 #include "platform.h"
 #include "texture_mgr.h"
 
@@ -134,7 +135,8 @@ bool KrD3DRenDev::Init() {
 
 bool KrD3DRenDev::InitAPI() {
     if (d3d != nullptr) {
-        GLog.DebugWriteLine("WARNING: Direct3D9 object already created, leaving KrD3DRenDev::InitAPI()");
+        GLog.DebugWriteLine(
+            "WARNING: Direct3D9 object already created, leaving KrD3DRenDev::InitAPI()");
         return false;
     }
     d3d = Platform().Direct3DCreate9(kD3DSdkVersion);
@@ -190,6 +192,8 @@ bool KrD3DRenDev::ExitAPI() {
     if (lineBuffer != nullptr) {
         lineBuffer->Release();
     }
+    // The experimental paths' quads hold the device too; a later device builds its own.
+    ReleaseExperimentalPaths(this);
     if (device != nullptr) {
         device->Release();
     }
