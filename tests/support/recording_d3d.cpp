@@ -1,0 +1,93 @@
+// The recorder: the call list and the failure rules that the proxies consult on every call.
+#include "recording_d3d.h"
+
+#include <cstring>
+#include <utility>
+
+namespace krtest {
+
+size_t D3DRecorder::Count(const char* method) const {
+    size_t count = 0;
+    for (const RecordedCall& call : calls) {
+        count += std::strcmp(call.method, method) == 0 ? 1 : 0;
+    }
+    return count;
+}
+
+std::vector<RecordedCall> D3DRecorder::CallsOf(const char* method) const {
+    std::vector<RecordedCall> found;
+    for (const RecordedCall& call : calls) {
+        if (std::strcmp(call.method, method) == 0) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+void D3DRecorder::Clear() {
+    calls.clear();
+    sequence_ = 0;
+}
+
+void D3DRecorder::FailCall(const char* method, long hr, int occurrence) {
+    rules_.push_back(Rule{method, hr, occurrence <= 0 ? -1 : occurrence - 1});
+}
+
+void D3DRecorder::FailNthCall(long n, long hr) {
+    nthCall_ = n;
+    nthHr_ = hr;
+}
+
+void D3DRecorder::StopFailing() {
+    rules_.clear();
+    nthCall_ = 0;
+}
+
+size_t D3DRecorder::Begin(const char* method, std::vector<unsigned long long> args, bool* fail,
+                          long* hr) {
+    ++sequence_;
+    *fail = false;
+    if (nthCall_ > 0 && sequence_ == nthCall_) {
+        *fail = true;
+        *hr = nthHr_;
+        nthCall_ = 0;
+    }
+    // Every matching rule counts this call, even when an earlier rule already fails it, so that
+    // "the n-th call of X" keeps meaning the n-th call however the rules overlap.
+    for (size_t i = 0; i < rules_.size();) {
+        Rule& rule = rules_[i];
+        if (rule.method != method) {
+            ++i;
+            continue;
+        }
+        if (rule.remaining < 0) {
+            if (!*fail)
+                *hr = rule.hr;
+            *fail = true;
+            ++i;
+        } else if (rule.remaining == 0) {
+            if (!*fail)
+                *hr = rule.hr;
+            *fail = true;
+            rules_.erase(rules_.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            --rule.remaining;
+            ++i;
+        }
+    }
+    RecordedCall call;
+    call.method = method;
+    call.args = std::move(args);
+    calls.push_back(std::move(call));
+    return calls.size() - 1;
+}
+
+void D3DRecorder::Finish(size_t index, long result, bool injected) {
+    // A Clear inside a nested call (a test hook) may have dropped the record.
+    if (index < calls.size()) {
+        calls[index].result = result;
+        calls[index].injected = injected;
+    }
+}
+
+}  // namespace krtest

@@ -1,0 +1,85 @@
+// A recording proxy of Direct3D 9 for tests: IDirect3D9 and IDirect3DDevice9 objects that forward
+// every method to Wine's real objects, record each call with its arguments, and can make a chosen
+// call fail without forwarding it. The same recorder can stand behind the device's platform seam.
+//
+// Failure results by return type (the call is recorded, never forwarded):
+//   HRESULT methods           the injected HRESULT; every out pointer to an object (T**) is set
+//   null UINT/BOOL/float/HMONITOR  0 / FALSE / 0.0f / null (e.g. GetAvailableTextureMem,
+//   ShowCursor) void methods              nothing happens (SetGammaRamp, GetGammaRamp,
+//   SetCursorPosition) AddRef/Release            never fail: they keep the objects alive or free
+//   them seam: Direct3DCreate9 returns null; the Win32 entries return 0/FALSE; D3DX entries the
+//   HRESULT
+#pragma once
+
+#include <d3d9.h>
+
+#include <string>
+#include <vector>
+
+namespace krtest {
+
+struct RecordedCall {
+    const char* method;  // e.g. "SetRenderState", "CreateDevice", "Direct3DCreate9"
+    // Scalar arguments in order: integers and enums (signed ones sign-extended), floats as their
+    // bit pattern, pointers as their address.
+    std::vector<unsigned long long> args;
+    // What the caller got: the HRESULT, the ULONG count, a BOOL/UINT value, a float's bit
+    // pattern, 1/0 for a non-null/null pointer; for a void method 0, or the injected HRESULT.
+    long result = 0;
+    bool injected = false;  // made to fail by FailCall/FailNthCall, not forwarded
+    // The data behind pointer arguments where tests want it: the constants of
+    // Set{Vertex,Pixel}ShaderConstantF, the matrix of SetTransform/MultiplyTransform, the plane of
+    // SetClipPlane; the integers of Set{Vertex,Pixel}ShaderConstantI/B.
+    std::vector<float> floats;
+    std::vector<int> ints;
+    // The text of a string argument: the file name of the D3DX file functions, the source of
+    // D3DXAssembleShader.
+    std::string text;
+};
+
+class D3DRecorder {
+  public:
+    std::vector<RecordedCall> calls;  // in order, both interfaces and the seam calls
+    size_t Count(const char* method) const;
+    std::vector<RecordedCall> CallsOf(const char* method) const;
+    // Forgets the calls and restarts the overall count of FailNthCall; failure rules stay.
+    void Clear();
+    // Make the `occurrence`-th future call of `method` fail (1 = next; 0 = every call) with `hr`.
+    // Several rules may be pending at once.
+    void FailCall(const char* method, long hr, int occurrence = 1);
+    // Make the n-th recorded call overall (counting from the last Clear, 1-based) fail with `hr`.
+    void FailNthCall(long n, long hr);
+    void StopFailing();
+    bool recordRefCounting = false;  // AddRef/Release/QueryInterface are not recorded unless set
+    D3DPRESENT_PARAMETERS lastPresentParameters{};  // as passed to the last CreateDevice or Reset
+
+    // Used by the proxies: appends a call, decides whether it fails (and with what), and later
+    // stores its result. Nested calls (D3DX calling back into the device) get their own records.
+    size_t Begin(const char* method, std::vector<unsigned long long> args, bool* fail, long* hr);
+    void Finish(size_t index, long result, bool injected);
+
+  private:
+    struct Rule {
+        std::string method;
+        long hr;
+        int remaining;  // calls to let through before failing; -1 fails every call
+    };
+    std::vector<Rule> rules_;
+    long nthCall_ = 0;
+    long nthHr_ = 0;
+    long sequence_ = 0;  // calls recorded since the last Clear
+};
+
+// Wrap a real object; the returned proxy owns one reference to `real` (the caller's). Each proxy
+// deletes itself when the real object's count reaches 0, and its Release returns the real count.
+// CreateDevice on the proxy returns a proxied device recording into the same recorder, and that
+// device's GetDirect3D returns this proxy. The recorder must outlive every proxy.
+IDirect3D9* WrapDirect3D(IDirect3D9* real, D3DRecorder* recorder);
+IDirect3DDevice9* WrapDevice(IDirect3DDevice9* real, D3DRecorder* recorder);
+
+// Point the device's platform seam at the recorder: Direct3DCreate9 creates Wine's real object
+// and wraps it; the D3DX and Win32 entries forward to the real functions and are recorded, so
+// that each can be made to fail. RestorePlatform() from platform.h undoes it.
+void InstallRecordingPlatform(D3DRecorder* recorder);
+
+}  // namespace krtest
