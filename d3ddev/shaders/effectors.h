@@ -13,7 +13,7 @@ const unsigned int kPassDynamicTexture = 2;
 const unsigned int kPassAlpha = 4;
 
 class D3DDEV_API KrD3DRenderPass : public KrRenderPass {
-public:
+  public:
     KrD3DRenderPass();
     KrD3DRenderPass(const KrD3DRenderPass& other);
     KrD3DRenderPass& operator=(const KrD3DRenderPass& other);
@@ -25,7 +25,7 @@ public:
 };
 
 class D3DDEV_API KrD3DEffector : public KrEffector {
-public:
+  public:
     KrD3DEffector();
     KrD3DEffector(const KrD3DEffector& other);
     KrD3DEffector& operator=(const KrD3DEffector& other);
@@ -39,12 +39,12 @@ public:
 
     int PassCount() const { return passes.Count(); }
 
-private:
+  private:
     TDArray<KrD3DRenderPass> passes;
 };
 
 class D3DDEV_API KrD3DEffectorMgr : public KrEffectorMgr {
-public:
+  public:
     KrD3DEffectorMgr();
     ~KrD3DEffectorMgr() override;
 
@@ -54,6 +54,6 @@ public:
     KrEffector* CreateEffector(const KrStringT<char>& name) override;
     KrEffector* CreateEffector() override;
 
-protected:
+  protected:
     KrD3DEffector* CloneEffector(int index);
 };
