@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "kr_test_support.h"
+#include "platform.h"
 #include "recording_d3d.h"
 
 namespace {
@@ -223,6 +224,29 @@ TEST(RecordingProxy, FailedCreateDeviceLeavesNoDeviceBehind) {
     EXPECT_EQ(p.d3d->Release(), 1u);  // only the extra reference held by ProxiedDevice
     p.d3d = nullptr;
     EXPECT_EQ(p.RealCountAfterAll(), 0u);
+}
+
+TEST(RecordingProxy, D3DXCallsBackThroughTheProxiedDeviceAndSeesItsFailures) {
+    ProxiedDevice p;
+    ASSERT_TRUE(p.Create());
+    krtest::RecordingPlatformScope seam(&p.recorder);
+    p.recorder.Clear();
+    const std::string path = krtest::MediaRoot() + "\\Textures\\noshader.bmp";
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(Platform().D3DXCreateTextureFromFileA(p.device, path.c_str(), &texture), D3D_OK);
+    texture->Release();
+    // The outer call is recorded first and gets its result after the calls made inside it.
+    ASSERT_GE(p.recorder.calls.size(), 2u);
+    EXPECT_STREQ(p.recorder.calls[0].method, "D3DXCreateTextureFromFileA");
+    EXPECT_EQ(p.recorder.calls[0].result, D3D_OK);
+    EXPECT_EQ(p.recorder.calls[0].text, path);
+    EXPECT_GE(p.recorder.Count("CreateTexture"), 1u);
+
+    p.recorder.FailCall("CreateTexture", E_OUTOFMEMORY, 0);
+    texture = nullptr;
+    EXPECT_TRUE(FAILED(Platform().D3DXCreateTextureFromFileA(p.device, path.c_str(), &texture)));
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_TRUE(p.recorder.CallsOf("CreateTexture").back().injected);
 }
 
 TEST(RecordingProxy, EveryRealObjectReachesZeroInEitherReleaseOrder) {

@@ -82,4 +82,14 @@ IDirect3DDevice9* WrapDevice(IDirect3DDevice9* real, D3DRecorder* recorder);
 // that each can be made to fail. RestorePlatform() from platform.h undoes it.
 void InstallRecordingPlatform(D3DRecorder* recorder);
 
+// InstallRecordingPlatform for the lifetime of a scope, RestorePlatform() at its end, so that a
+// failing assertion never leaves the seam pointing at a recorder that is gone.
+class RecordingPlatformScope {
+  public:
+    explicit RecordingPlatformScope(D3DRecorder* recorder) { InstallRecordingPlatform(recorder); }
+    ~RecordingPlatformScope();
+    RecordingPlatformScope(const RecordingPlatformScope&) = delete;
+    RecordingPlatformScope& operator=(const RecordingPlatformScope&) = delete;
+};
+
 }  // namespace krtest

@@ -96,4 +96,9 @@ void InstallRecordingPlatform(D3DRecorder* recorder) {
     platform.GetWindowPlacement = RecordGetWindowPlacement;
 }
 
+RecordingPlatformScope::~RecordingPlatformScope() {
+    RestorePlatform();
+    g_recorder = nullptr;
+}
+
 }  // namespace krtest
