@@ -1,4 +1,5 @@
 // The shader cache: one assembly per distinct text, failures remembered, and the release at exit.
+#include "recording_d3d.h"
 #include "shader_device.h"
 
 namespace {
@@ -128,4 +129,41 @@ TEST_F(ShaderDeviceTest, ShaderCacheWithoutDeviceRecordsNullEntriesAndReleasesQu
     EXPECT_EQ((std::vector<std::string>{"\nRendering device requesting exit",
                                         "Rendering device and resources safely released"}),
               exitLines);
+}
+
+TEST_F(ShaderDeviceTest, ShaderCacheKeepsItsListsInStepWhenADeclarationIsRefused) {
+    krtest::D3DRecorder recorder;
+    // The proxy takes over the device object's reference.
+    IDirect3DDevice9* recorded = krtest::WrapDevice(real.device, &recorder);
+    KrD3DRenDevProbe::SetDevice(*dev, recorded);
+    recorder.FailCall("CreateVertexDeclaration", E_FAIL, 1);
+
+    IDirect3DVertexShader9* shader = nullptr;
+    IDirect3DVertexDeclaration9* declaration = reinterpret_cast<IDirect3DVertexDeclaration9*>(1);
+    // The shader is made, so the text counts as compiled.
+    EXPECT_TRUE(Compile(kLineText, &shader, &declaration));
+    EXPECT_NE(nullptr, shader);
+    EXPECT_EQ(nullptr, declaration);
+    EXPECT_EQ((std::vector<std::string>{"ERROR: CreateVertexDeclaration failed"}),
+              krtest::LogLines(true));
+    EXPECT_EQ(1u, recorder.Count("CreateVertexDeclaration"));
+
+    // The next text gets its own declaration, at its own index.
+    const std::string texturedText = "vs.1.1\ndcl_position v0\ndcl_texcoord0 v1\nmov oPos, v0\n";
+    IDirect3DVertexDeclaration9* textured = nullptr;
+    EXPECT_TRUE(Compile(texturedText, &shader, &textured));
+    ExpectElements(Elements(textured),
+                   {{0, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0},
+                    {12, D3DDECLTYPE_FLOAT2, D3DDECLUSAGE_TEXCOORD, 0}},
+                   "after a refused declaration");
+    Compile(kLineText, &shader, &declaration);
+    EXPECT_EQ(nullptr, declaration);
+    EXPECT_EQ(2u, recorder.Count("CreateVertexDeclaration"));
+    ExpectListsInStep();
+
+    // The last reference goes through the proxy, so that it goes with the device.
+    recorded->AddRef();
+    dev->Exit();
+    EXPECT_EQ(0ul, recorded->Release());
+    exited = true;
 }
