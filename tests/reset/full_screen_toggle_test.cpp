@@ -216,3 +216,33 @@ TEST_F(FullScreenToggleTest, ManyTogglesLeakNothing) {
 
 }  // namespace
 }  // namespace resettest
+
+namespace resettest {
+namespace {
+
+// The engine's own road: the adapter table comes from the enumeration of Wine's adapter.
+TEST_F(FullScreenToggleTest, TogglesThroughTheEnumeratedModes) {
+    KrD3DRenDev* device = new KrD3DRenDev();
+    device->ParentHandle() = window_.Handle();
+    device->WindowStyle() = kWindowStyle;
+    device->SetClientArea(RECT{0, 0, 1024, 768});
+    device->SetSpriteDaemon(&sprites_);
+    Engine().SetRender(device);
+    ASSERT_TRUE(device->InitAPI()) << krtest::Join(krtest::LogLines());
+    ASSERT_TRUE(device->Reset()) << krtest::Join(krtest::LogLines());
+    EXPECT_TRUE(ClearsTo(device->Device(), 0x6040A0, 800, 600));
+
+    ASSERT_TRUE(device->ToggleFullScreen(true)) << krtest::Join(krtest::LogLines());
+    EXPECT_EQ(recorder_.lastPresentParameters.Windowed, FALSE);
+    EXPECT_NE(engine_.IniText().find("StartFullScreen=1"), std::string::npos);
+    EXPECT_TRUE(ClearsTo(device->Device(), 0xA06040, 1024, 768));
+
+    ASSERT_TRUE(device->ToggleFullScreen(true)) << krtest::Join(krtest::LogLines());
+    EXPECT_EQ(recorder_.lastPresentParameters.Windowed, TRUE);
+    EXPECT_NE(engine_.IniText().find("StartFullScreen=0"), std::string::npos);
+    EXPECT_TRUE(ClearsTo(device->Device(), 0x40A060, 800, 600));
+    EXPECT_TRUE(DeleteDevice(device));
+}
+
+}  // namespace
+}  // namespace resettest
