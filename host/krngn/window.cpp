@@ -126,6 +126,11 @@ bool KrWindowBase::CaptureClientPixels(unsigned int* pixels, int width, int heig
     if (hwnd_ == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return false;
     }
+    // What was drawn into the window may still sit in its own surface: Wine hands window surfaces
+    // to the screen only when the thread's message queue runs dry, and the capture reads the
+    // screen.
+    GdiFlush();
+    PumpMessages();
     POINT origin = {0, 0};
     ClientToScreen(hwnd_, &origin);
     HDC screen = GetDC(nullptr);
