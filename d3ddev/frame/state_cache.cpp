@@ -19,6 +19,10 @@ const TextureStageSetting kAlphaStageStates[kAlphaStageStateCount] = {
     {D3DTSS_ALPHAARG2, D3DTA_TEXTURE},
 };
 
+// The marker is part of the cache's behaviour, not just a placeholder: a request for 666 on a
+// slot never sent is taken as already set, so the value must not drift.
+static_assert(kStageValueUnknown == 0x29A, "666 in a stage slot means not known");
+
 namespace {
 const DWORD kMipLodBiasMinusOne = 0xBF800000;  // the bits of -1.0f: a sharper mip choice
 const DWORD kCachedSamplers = 2;
