@@ -2,13 +2,14 @@
 // every method to Wine's real objects, record each call with its arguments, and can make a chosen
 // call fail without forwarding it. The same recorder can stand behind the device's platform seam.
 //
-// Failure results by return type (the call is recorded, never forwarded):
-//   HRESULT methods           the injected HRESULT; every out pointer to an object (T**) is set
-//   null UINT/BOOL/float/HMONITOR  0 / FALSE / 0.0f / null (e.g. GetAvailableTextureMem,
-//   ShowCursor) void methods              nothing happens (SetGammaRamp, GetGammaRamp,
-//   SetCursorPosition) AddRef/Release            never fail: they keep the objects alive or free
-//   them seam: Direct3DCreate9 returns null; the Win32 entries return 0/FALSE; D3DX entries the
-//   HRESULT
+// What an injected failure returns (the call is recorded and never forwarded):
+// - HRESULT methods: the injected HRESULT; every out pointer to a pointer (T**) is set null.
+// - UINT, BOOL, float, HMONITOR results: 0, FALSE, 0.0f, null (GetAvailableTextureMem ...).
+// - void methods (SetGammaRamp, GetGammaRamp, SetCursorPosition): nothing happens.
+// - AddRef/Release never fail, as they keep objects alive or free them; when recorded they still
+//   count for FailCall/FailNthCall, and a failure landing on one is spent without effect.
+// - The seam: Direct3DCreate9 returns null, the Win32 entries 0/FALSE, the D3DX entries the
+//   HRESULT with null out buffers.
 #pragma once
 
 #include <d3d9.h>
