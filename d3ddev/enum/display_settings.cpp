@@ -1,0 +1,15 @@
+#include "display_settings.h"
+
+#include "krngn.h"
+
+int ReadSetting(const char* section, const char* key, int fallback) {
+    int value = fallback;
+    if (!Engine().GetConfig()->GetInteger(section, key, value)) {
+        value = fallback;
+    }
+    return value;
+}
+
+void WriteSetting(const char* section, const char* key, int value) {
+    Engine().GetConfig()->SetInteger(section, key, value);
+}
