@@ -56,13 +56,11 @@ TEST_F(StringTest, TextIsOwnedWithOneTerminatorAndEmptyHasNone) {
 
         Str assigned("something longer");
         assigned = abc;
-        EXPECT_EQ(TextOf(assigned), "abc");
         EXPECT_NE(assigned.Text(), abc.Text());
         Str& alias = assigned;
         assigned = alias;
         EXPECT_EQ(TextOf(assigned), "abc");
         assigned = fromEmpty;
-        EXPECT_EQ(assigned.Length(), 0);
         EXPECT_EQ(assigned.Text(), nullptr);
     }
     EXPECT_EQ(krLiveBytes(), bytes);
@@ -143,19 +141,15 @@ TEST_F(ListTest, RemovingAnyNodeKeepsTheListLinked) {
 
     list.Remove(list.Head()->next);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "c"}));
-    EXPECT_EQ(list.Head()->next, list.Tail());
-    EXPECT_EQ(list.Tail()->prev, list.Head());
     ExpectWellLinked(list);
 
     list.Append(NamedIndex(Str("d"), 4));
     list.Remove(list.Tail());
     EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "c"}));
-    EXPECT_EQ(list.Tail()->next, nullptr);
     ExpectWellLinked(list);
 
     list.Remove(list.Head());
     EXPECT_EQ(Names(list), (std::vector<std::string>{"c"}));
-    EXPECT_EQ(list.Head(), list.Tail());
     ExpectWellLinked(list);
 
     list.Remove(list.Head());
