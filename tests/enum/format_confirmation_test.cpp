@@ -14,6 +14,7 @@ class FormatConfirmation : public enumtest::ScriptedStart {
     // a marker (W on, Z off, 8 bits) so that an untouched setting shows.
     void Confirm(const std::string& ini) {
         d3d->AddAdapter("Card A", "a.dll");
+        flags.clear();
         KrD3DRenDevProbe probe = Bare(ini);
         device->UsingZBuffer() = false;
         device->UsingWBuffer() = true;
@@ -59,68 +60,81 @@ const char* const k16Off =
     "\tFAILED: Could not support 16-bit depth buffering, switching off depth buffering for next "
     "run";
 
-TEST_F(FormatConfirmation, Missing32BitFallsTo24ForEveryLaterFormat) {
-    d3d->Fail(ScriptedD3D::kCheckDeviceFormat, D3DERR_NOTAVAILABLE, ScriptedD3D::kAnyAdapter,
-              D3DFMT_D32);
-    Confirm(enumtest::Ini(false, 800, 600, 32));
-    EXPECT_EQ(2u, count);
-    EXPECT_EQ(std::vector<bool>({true, true}), flags);
-    EXPECT_EQ(std::vector<std::string>({k32Missing, k32Fallback}), Lines());
-    EXPECT_EQ(3, d3d->Calls(ScriptedD3D::kCheckDeviceFormat)) << "D32, D24X8, then D24X8 only";
-    EXPECT_TRUE(device->UsingZBuffer());
-    EXPECT_FALSE(device->UsingWBuffer());
-    EXPECT_EQ(24, device->DepthBufferBitDepth());
-}
-
-TEST_F(FormatConfirmation, NoDepthFormatAtAllSwitchesDepthChecksOffAfterTheFirstFormat) {
-    d3d->Fail(ScriptedD3D::kCheckDeviceFormat, D3DERR_NOTAVAILABLE);
-    Confirm(enumtest::Ini(false, 800, 600, 32));
-    EXPECT_EQ(1u, count);
-    EXPECT_EQ(std::vector<bool>({false, true}), flags);
-    EXPECT_EQ(std::vector<std::string>(
-                  {k32Missing, k32Fallback, k24Missing, k24Fallback, k16Missing, k16Off}),
-              Lines());
-    EXPECT_TRUE(DepthUntouched());
-}
-
-TEST_F(FormatConfirmation, Requested16WithoutD16ConfirmsLaterFormatsUnchecked) {
-    d3d->Fail(ScriptedD3D::kCheckDeviceFormat, D3DERR_NOTAVAILABLE, ScriptedD3D::kAnyAdapter,
-              D3DFMT_D16);
-    Confirm(enumtest::Ini(false, 800, 600, 16));
-    EXPECT_EQ(std::vector<bool>({false, true}), flags);
-    EXPECT_EQ(std::vector<std::string>({k16Missing, k16Off}), Lines());
-    EXPECT_EQ(1, d3d->Calls(ScriptedD3D::kCheckDeviceFormat));
-    EXPECT_TRUE(DepthUntouched());
-}
-
-TEST_F(FormatConfirmation, DepthOtherThan16To32SkipsDepthChecks) {
-    for (int bits : {0, 8}) {
-        SCOPED_TRACE(bits);
+TEST_F(FormatConfirmation, DepthFallbackCarriesFromFormatToFormat) {
+    struct Failure {
+        ScriptedD3D::Query query;
+        D3DFORMAT format;
+    };
+    struct Row {
+        const char* what;
+        int bits;
+        std::vector<Failure> failures;
+        std::vector<bool> flags;
+        std::vector<std::string> lines;
+        int formatChecks;
+        int depthAfter;  // 0: the device's depth settings are untouched
+    };
+    const std::string kMatchFails =
+        "\tFAILED: CheckDepthStencilMatch(...) on adapter #0, device #0 : depth format "
+        "D3DFMT_D24X8 does not match render format D3DFMT_X8R8G8B8";
+    const std::string kTypeFails =
+        "\tFAILED: CheckDeviceType(...) on adapter #0, device HAL : format not supported";
+    const Row rows[] = {
+        {"32 missing: later formats start at 24",
+         32,
+         {{ScriptedD3D::kCheckDeviceFormat, D3DFMT_D32}},
+         {true, true},
+         {k32Missing, k32Fallback},
+         3,
+         24},
+        {"no depth format at all: depth checks off after the first format",
+         32,
+         {{ScriptedD3D::kCheckDeviceFormat, ScriptedD3D::kAnyFormat}},
+         {false, true},
+         {k32Missing, k32Fallback, k24Missing, k24Fallback, k16Missing, k16Off},
+         3,
+         0},
+        {"16 missing",
+         16,
+         {{ScriptedD3D::kCheckDeviceFormat, D3DFMT_D16}},
+         {false, true},
+         {k16Missing, k16Off},
+         1,
+         0},
+        {"depth 0 checks nothing", 0, {}, {true, true}, {}, 0, 0},
+        {"depth 8 checks nothing", 8, {}, {true, true}, {}, 0, 0},
+        {"type and depth match failures",
+         24,
+         {{ScriptedD3D::kCheckDeviceType, D3DFMT_R5G6B5},
+          {ScriptedD3D::kCheckDepthStencilMatch, ScriptedD3D::kAnyFormat}},
+         {false, false},
+         {kMatchFails, kTypeFails},
+         1,
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
         Renew();
-        flags.clear();
-        Confirm(enumtest::Ini(false, 800, 600, bits));
-        EXPECT_EQ(2u, count);
-        EXPECT_EQ(0, d3d->Calls(ScriptedD3D::kCheckDeviceFormat));
-        EXPECT_EQ(0, d3d->Calls(ScriptedD3D::kCheckDepthStencilMatch));
-        EXPECT_TRUE(Lines().empty());
-        EXPECT_TRUE(DepthUntouched());
+        for (const Failure& failure : row.failures) {
+            d3d->Fail(failure.query, D3DERR_NOTAVAILABLE, ScriptedD3D::kAnyAdapter, failure.format);
+        }
+        Confirm(enumtest::Ini(false, 800, 600, row.bits));
+        EXPECT_EQ(row.flags, flags);
+        unsigned int confirmedCount = 0;
+        for (bool flag : row.flags) {
+            confirmedCount += flag ? 1 : 0;
+        }
+        EXPECT_EQ(confirmedCount, count);
+        EXPECT_EQ(row.lines, Lines());
+        EXPECT_EQ(row.formatChecks, d3d->Calls(ScriptedD3D::kCheckDeviceFormat));
+        if (row.depthAfter == 0) {
+            EXPECT_TRUE(DepthUntouched());
+        } else {
+            EXPECT_TRUE(device->UsingZBuffer());
+            EXPECT_FALSE(device->UsingWBuffer());
+            EXPECT_EQ(row.depthAfter, device->DepthBufferBitDepth());
+        }
     }
-}
-
-TEST_F(FormatConfirmation, FormatsFailingTypeOrDepthMatchAreNotConfirmed) {
-    d3d->Fail(ScriptedD3D::kCheckDeviceType, D3DERR_NOTAVAILABLE, ScriptedD3D::kAnyAdapter,
-              D3DFMT_R5G6B5);
-    d3d->Fail(ScriptedD3D::kCheckDepthStencilMatch, D3DERR_NOTAVAILABLE);
-    Confirm(enumtest::Ini(false, 800, 600, 24));
-    EXPECT_EQ(0u, count);
-    EXPECT_EQ(std::vector<bool>({false, false}), flags);
-    EXPECT_EQ(std::vector<std::string>(
-                  {"\tFAILED: CheckDepthStencilMatch(...) on adapter #0, device #0 : depth format "
-                   "D3DFMT_D24X8 does not match render format D3DFMT_X8R8G8B8",
-                   "\tFAILED: CheckDeviceType(...) on adapter #0, device HAL : format not "
-                   "supported"}),
-              Lines());
-    EXPECT_TRUE(DepthUntouched());
 }
 
 TEST_F(FormatConfirmation, WBufferIsGrantedOnlyToADeviceThatRastersInW) {
