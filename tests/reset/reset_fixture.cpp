@@ -1,42 +1,33 @@
 #include "reset_fixture.h"
 
-#include <algorithm>
-
-void KrD3DRenDevProbe::FillAdapter(const std::vector<ModeSize>& modes, unsigned int current,
-                                   D3DDEVTYPE type) {
-    D3DAdapterInfo& adapter = device_.adapters[0];
-    device_.d3d->GetAdapterDisplayMode(0, &adapter.desktopMode);
+void KrD3DRenDevProbe::FillAdapter(IDirect3D9* d3d, const std::vector<ModeSize>& modes,
+                                   unsigned int current) {
+    d_.d3d = d3d;
+    D3DAdapterInfo& adapter = d_.adapters[0];
+    d3d->GetAdapterDisplayMode(0, &adapter.desktopMode);
     D3DDeviceInfo& record = adapter.devices[0];
-    record.deviceType = type;
-    device_.d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &record.caps);
+    record.deviceType = D3DDEVTYPE_HAL;
+    d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &record.caps);
     for (const ModeSize& size : modes) {
-        D3DModeInfo& mode = record.modes[record.numModes++];
-        mode.width = size.width;
-        mode.height = size.height;
-        mode.format = D3DFMT_X8R8G8B8;
-        mode.refreshRate = 0;
-        mode.behaviorFlags = D3DCREATE_HARDWARE_VERTEXPROCESSING;
-        mode.depthStencilFormat = D3DFMT_D24X8;
+        record.modes[record.numModes++] = {
+            size.width,  size.height, D3DFMT_X8R8G8B8, 0, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+            D3DFMT_D24X8};
     }
     record.currentMode = current;
     record.windowed = true;
-    record.multiSampleType = D3DMULTISAMPLE_NONE;
     adapter.numDevices = 1;
-    adapter.currentDevice = 0;
-    device_.adapterCount = 1;
-    device_.currentAdapter = 0;
+    d_.currentAdapter = 0;
 }
 
 void KrD3DRenDevProbe::AddDeviceRecord(D3DDEVTYPE type) {
-    D3DAdapterInfo& adapter = device_.adapters[0];
-    D3DDeviceInfo& record = adapter.devices[adapter.numDevices++];
-    record = adapter.devices[0];
-    record.deviceType = type;
+    D3DAdapterInfo& adapter = d_.adapters[0];
+    adapter.devices[adapter.numDevices] = adapter.devices[0];
+    adapter.devices[adapter.numDevices++].deviceType = type;
 }
 
 namespace resettest {
 
-ResetTest::ResetTest(const std::string& ini) : engine_(ini) {
+ResetTest::ResetTest() {
     krtest::InstallRecordingPlatform(&recorder_);
     window_.Create("kr reset test", 800, 600);
     Engine().SetOSGUI(&window_);
@@ -49,29 +40,30 @@ ResetTest::~ResetTest() {
 }
 
 KrD3DRenDev* ResetTest::MakeDevice(const std::vector<ModeSize>& modes, unsigned int current,
-                                   bool windowed) {
+                                   bool create) {
     IDirect3D9* d3d = Platform().Direct3DCreate9(D3D_SDK_VERSION);
     if (d3d == nullptr) {
+        ADD_FAILURE() << "no Direct3D";
         return nullptr;
     }
     KrD3DRenDev* device = new KrD3DRenDev();
-    KrD3DRenDevProbe probe(*device);
-    probe.UseDirect3D(d3d);
-    probe.FillAdapter(modes, current);
-    device->Windowed() = windowed;
+    KrD3DRenDevProbe(*device).FillAdapter(d3d, modes, current);
     device->ParentHandle() = window_.Handle();
-    device->WindowStyle() = window_.Style();
+    device->WindowStyle() = kWindowStyle;
+    device->SetClientArea(RECT{0, 0, 1024, 768});
     device->UsingZBuffer() = true;
     device->SetSpriteDaemon(&sprites_);
     device->SetDeviceObject(&deviceObject_);
     Engine().SetRender(device);
+    if (create && !device->Reset()) {
+        ADD_FAILURE() << krtest::Join(krtest::LogLines());
+    }
     recorder_.Clear();
+    krtest::ClearLog();
     return device;
 }
 
-bool ResetTest::DeleteDevice(KrD3DRenDev* device) {
-    // Hold one more reference on each so that the device object's own Releases can be checked:
-    // ours must then be the last.
+void ResetTest::DeleteDevice(KrD3DRenDev* device) {
     IDirect3DDevice9* d3dDevice = device->Device();
     IDirect3D9* d3d = device->Direct3D();
     if (d3dDevice != nullptr) {
@@ -80,39 +72,43 @@ bool ResetTest::DeleteDevice(KrD3DRenDev* device) {
     d3d->AddRef();
     Engine().SetRender(nullptr);
     delete device;
-    unsigned long deviceCount = d3dDevice != nullptr ? d3dDevice->Release() : 0;
-    unsigned long d3dCount = d3d->Release();
-    EXPECT_EQ(deviceCount, 0u);
-    EXPECT_EQ(d3dCount, 0u);
-    return deviceCount == 0 && d3dCount == 0;
+    EXPECT_EQ(d3dDevice != nullptr ? d3dDevice->Release() : 0, 0u);
+    EXPECT_EQ(d3d->Release(), 0u);
 }
 
-bool ResetTest::ClearsTo(IDirect3DDevice9* device, unsigned int colour, int width, int height) {
-    if (device == nullptr ||
-        FAILED(device->Clear(0, nullptr, D3DCLEAR_TARGET, colour | 0xFF000000, 1.0f, 0))) {
-        return false;
-    }
+bool ResetTest::ClearsTo(KrD3DRenDev* device, unsigned int colour, int width, int height) {
     std::vector<unsigned int> pixels;
     int w = 0;
     int h = 0;
-    if (!krtest::ReadBackBuffer(device, pixels, w, h) || w != width || h != height) {
+    if (FAILED(device->Device()->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0)) ||
+        !krtest::ReadBackBuffer(device->Device(), pixels, w, h) || w != width || h != height) {
         ADD_FAILURE() << "back buffer " << w << "x" << h << ", wanted " << width << "x" << height;
         return false;
     }
     const int points[][2] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}, {w / 2, h / 2}};
     for (const auto& p : points) {
-        unsigned int pixel =
-            pixels[static_cast<size_t>(p[1]) * static_cast<size_t>(w) + static_cast<size_t>(p[0])];
-        if (!krtest::ColourNear(pixel & 0xFFFFFF, colour & 0xFFFFFF, 2)) {
+        if (!krtest::ColourNear(pixels[static_cast<size_t>(p[1] * w + p[0])], colour, 2)) {
             return false;
         }
     }
     return true;
 }
 
-bool ResetTest::Logged(const std::string& line) const {
-    std::vector<std::string> lines = krtest::LogLines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+unsigned long long ResetTest::Arg(const char* method, size_t n, size_t index) const {
+    std::vector<krtest::RecordedCall> calls = recorder_.CallsOf(method);
+    return n < calls.size() && index < calls[n].args.size() ? calls[n].args[index] : ~0ull;
+}
+
+DWORD ResetTest::RenderState(KrD3DRenDev* device, D3DRENDERSTATETYPE state) {
+    DWORD value = 0;
+    device->Device()->GetRenderState(state, &value);
+    return value;
+}
+
+DWORD ResetTest::StageState(KrD3DRenDev* device, DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
+    DWORD value = 0;
+    device->Device()->GetTextureStageState(stage, type, &value);
+    return value;
 }
 
 }  // namespace resettest
