@@ -192,7 +192,7 @@ TEST_F(ResourceTest, VertexBufferCountsVerticesAndKeepsWritesInside) {
 
 TEST_F(ResourceTest, VertexBufferLocksWithTheEngineFlagsAndReleasesEveryReference) {
     KrVertexBufferBase* vb = nullptr;
-    ASSERT_TRUE(dev->CreateVertexBuffer(&vb, 96, kFvfXyzDiffuseTex1, eMemDefault, eUsageDynamic));
+    ASSERT_TRUE(dev->CreateVertexBuffer(&vb, 96, kFvfXyzDiffuseTex1, eMemSystem, eUsageDynamic));
     KrD3DVertexBuffer* d3dVb = static_cast<KrD3DVertexBuffer*>(vb);
     RecordingVertexBuffer recorder(d3dVb->Interface());
     KrD3DBufferProbe::SetInterface(*d3dVb, &recorder);
