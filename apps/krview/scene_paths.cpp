@@ -35,6 +35,8 @@ class PathsScene : public Scene {
 
     bool Create(KrRenderBase* render, KrApplication& app) override {
         render->GroundGrid() = false;
+        // The path quads are wound counter-clockwise as seen from the cameras in front of them.
+        render->SetPolyCullMode(eCullNone);
         // The farthest camera stands 4500 units from its quad.
         render->NearZ() = 1.0f;
         render->FarZ() = 20000.0f;
@@ -64,7 +66,10 @@ class PathsScene : public Scene {
         return 9;
     }
 
-    void Destroy(KrRenderBase* render) override { render->FarZ() = 1000.0f; }
+    void Destroy(KrRenderBase* render) override {
+        render->FarZ() = 1000.0f;
+        render->SetPolyCullMode(eCullCCW);
+    }
 };
 
 }  // namespace
