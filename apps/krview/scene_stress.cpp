@@ -25,8 +25,8 @@ class StressScene : public Scene {
         columns_ = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(objects_))));
         float extent = kSpacing * static_cast<float>(columns_);
         render->FarZ() = 1000.0f + 4.0f * extent;
-        app.Camera()->LookAt(KrVector(0.0f, extent * 0.9f, -extent * 1.1f),
-                             KrVector(0.0f, 0.0f, 0.0f));
+        app.Camera()->LookAt(KrVector(0.0f, extent * 0.45f, -extent * 0.75f),
+                             KrVector(0.0f, 0.0f, extent * 0.05f));
         cube_ = MakeVertexBuffer(render, Cube(9.0f, 0xFFFFFFFFu), kDefaultFvf);
         litCube_ = MakeVertexBuffer(render, LitCube(9.0f, 0xFFFFFFFFu), kLitFvf);
         if (cube_ == nullptr || litCube_ == nullptr) {
@@ -52,7 +52,7 @@ class StressScene : public Scene {
             float angle = 0.03f * static_cast<float>(frame);
             float radius = kSpacing * static_cast<float>(columns_) * 0.35f;
             light->SetPosition(KrVector(radius * std::cos(angle), 30.0f, radius * std::sin(angle)));
-            light->SetRange(radius * 1.5f + 60.0f);
+            light->SetRange(kSpacing * static_cast<float>(columns_) * 1.2f + 60.0f);
         }
     }
 
