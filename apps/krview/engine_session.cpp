@@ -102,8 +102,13 @@ bool EngineSession::StartDevice(Plugin& plugin) {
     }
     render_->ParentHandle() = window_.Handle();
     render_->WindowStyle() = window_.Style();
+    // A full-screen start places the window over the screen size the configuration asks for.
     RECT client = {0, 0, 0, 0};
     GetClientRect(window_.Handle(), &client);
+    if (ConfigValue("Display", "StartFullScreen", 0) != 0) {
+        client.right = ConfigValue("Display", "ScreenWidth", client.right);
+        client.bottom = ConfigValue("Display", "ScreenHeight", client.bottom);
+    }
     render_->SetClientArea(client);
     render_->SetLightMgr(app_.Lights());
     render_->SetSpriteDaemon(&sprites_);

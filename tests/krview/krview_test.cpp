@@ -150,13 +150,22 @@ TEST(KrviewScenes, PathsCaptureShowsEveryPathInItsOwnTile) {
 }
 
 TEST(KrviewWindowChanges, ToggleAndResetEveryFewFramesEndCleanly) {
+    // Toggles at frames 20 and 40 end back in the window; resets at 15, 30 and 45. Every reset
+    // unlinks the dynamic textures, so the overlay panel shows orange at the end only if the scene
+    // made its texture again and pointed its effector at it.
+    std::string capture = krviewtest::Fresh("krview_test_changes.png");
     krviewtest::Run run = RunKrview(
         "--scene builtins --frames 60 --toggle-every 20 "
-        "--reset-every 15 " +
-        Common("changes"));
+        "--reset-every 15 --capture " +
+        capture + " " + Common("changes"));
     EXPECT_EQ(0, run.exitCode) << Describe(run);
     EXPECT_NE(std::string::npos, run.output.find("2 toggles, 3 resets, 0 refused")) << run.output;
     EXPECT_NE(std::string::npos, run.output.find("host live blocks at exit: 0")) << run.output;
+    Picture picture;
+    ASSERT_TRUE(krviewtest::ReadPng(capture, picture));
+    ASSERT_EQ(800, picture.width) << "back in a window of the first size";
+    ASSERT_EQ(600, picture.height);
+    EXPECT_TRUE(Near(picture.At(80, 118), 0xFF8000, 24)) << std::hex << picture.At(80, 118);
 }
 
 TEST(KrviewPictures, PngFilesCarryValidChecksumsAndTheExactPixels) {
