@@ -2,6 +2,7 @@
 // window changes, each run kept to a few seconds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -57,6 +58,7 @@ TEST(KrviewCommandLine, BadOptionsExitWith64AndNameTheOption) {
         {"--toggle-every", "--toggle-every"},
         {"--objects -5", "--objects"},
         {"--windowed=yes", "--windowed"},
+        {"--media no_such_folder", "--media"},
     };
     for (const auto& c : cases) {
         krviewtest::Run run = RunKrview(c.arguments);
@@ -147,6 +149,38 @@ TEST(KrviewScenes, PathsCaptureShowsEveryPathInItsOwnTile) {
         double corner = LitShare(picture, x0 + 2, y0 + 2, x0 + 12, y0 + 12, 24);
         EXPECT_LT(corner, 0.1) << "tile " << tile << " corner lit share " << corner;
     }
+}
+
+TEST(KrviewScenes, AllScenesPlayInTurnWithACapturePerSceneAndOneScreenshot) {
+    krviewtest::Fresh("krview_test_all-builtins.png");
+    krviewtest::Fresh("krview_test_all-paths.png");
+    krviewtest::Fresh("krview_test_all-stress.png");
+    std::string shot = krviewtest::Fresh("krview_test_all.bmp");
+    krviewtest::Run run = RunKrview(
+        "--frames 8 --objects 37 --capture krview_test_all.png "
+        "--screenshot " +
+        shot + " " + Common("all"));
+    ASSERT_EQ(0, run.exitCode) << Describe(run);
+    size_t builtins = run.output.find("scene builtins");
+    size_t paths = run.output.find("scene paths");
+    size_t stress = run.output.find("scene stress");
+    ASSERT_NE(std::string::npos, stress) << run.output;
+    EXPECT_LT(builtins, paths);
+    EXPECT_LT(paths, stress);
+    // Every stress object is one draw, whatever the count asked for.
+    EXPECT_NE(std::string::npos, run.output.find("37 draws/frame")) << run.output;
+    for (const char* scene : {"builtins", "paths", "stress"}) {
+        Picture picture;
+        std::string name = std::string("krview_test_all-") + scene + ".png";
+        ASSERT_TRUE(krviewtest::ReadPng(name, picture)) << name;
+        EXPECT_GT(LitShare(picture, 0, 0, picture.width, picture.height, 40), 0.05) << name;
+    }
+    // The device's screenshot is a Windows bitmap (of the front buffer, so its pixels are not
+    // checked).
+    std::string bitmap = ReadText(shot);
+    ASSERT_GT(bitmap.size(), 54u) << shot;
+    EXPECT_EQ("BM", bitmap.substr(0, 2));
+    EXPECT_NE(std::string::npos, run.output.find(shot)) << "the summary names the screenshot";
 }
 
 TEST(KrviewWindowChanges, ToggleAndResetEveryFewFramesEndCleanly) {
