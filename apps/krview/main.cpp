@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
         }
         started = session.StartDevice(plugin);
         if (!started) {
-            krview::PrintStartFailure(options.log, options.config);
+            krview::PrintStartFailure(options.log, options.config,
+                                      session.ConfigValue("Engine", "Safe", 0) > 0);
             code = kExitDeviceFailed;
         } else {
             krview::PrintDeviceReport(session.Render(), options.log);

@@ -42,11 +42,17 @@ void PrintDeviceReport(KrRenderBase* render, const std::string& logPath) {
     std::fflush(stdout);
 }
 
-void PrintStartFailure(const std::string& logPath, const std::string& configPath) {
-    std::fprintf(stderr,
-                 "krview: the rendering device could not start; the log %s says why. Safe mode "
-                 "is set for the next start (Safe = 1 in %s): it will ask for 800x600.\n",
-                 logPath.c_str(), configPath.c_str());
+void PrintStartFailure(const std::string& logPath, const std::string& configPath, bool safeMode) {
+    std::fprintf(stderr, "krview: the rendering device could not start; the log %s says why.",
+                 logPath.c_str());
+    if (safeMode) {
+        std::fprintf(stderr,
+                     " Safe mode is set for the next start (Safe = 1 in %s): it will ask for "
+                     "800x600.\n",
+                     configPath.c_str());
+    } else {
+        std::fprintf(stderr, " Safe mode was not set: the display was not the problem.\n");
+    }
 }
 
 void PrintSummary(const std::vector<SceneOutcome>& scenes, const std::string& screenshot,

@@ -13,7 +13,9 @@ namespace krview {
 // resolutions it offers.
 void PrintDeviceReport(KrRenderBase* render, const std::string& logPath);
 
-void PrintStartFailure(const std::string& logPath, const std::string& configPath);
+// `safeMode`: whether the device set safe mode for the next start (it does so when the display
+// could not be set up, not when its built-in effectors failed).
+void PrintStartFailure(const std::string& logPath, const std::string& configPath, bool safeMode);
 
 struct SceneOutcome {
     std::string name;
