@@ -16,8 +16,11 @@ void KrD3DRenDev::takeScreenshot(const KrStringT<char>& fileName) {
         return;
     }
     if (SUCCEEDED(device->GetFrontBufferData(0, capture))) {
-        // A failed save leaves no file; the engine is not told.
-        Platform().D3DXSaveSurfaceToFileA(fileName.Text(), D3DXIFF_BMP, capture, nullptr, nullptr);
+        // A failed save leaves no file; the engine is not told. An empty name is handed over as
+        // empty text, not as a null pointer: Wine's D3DX refuses both, but after a null name the
+        // device's last Release never returns.
+        const char* name = fileName.Text() != nullptr ? fileName.Text() : "";
+        Platform().D3DXSaveSurfaceToFileA(name, D3DXIFF_BMP, capture, nullptr, nullptr);
     }
     capture->Release();
 }

@@ -1,0 +1,62 @@
+#include "running_device.h"
+
+#include <windows.h>
+
+namespace krtest {
+
+namespace {
+std::string CurrentFolder() {
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    return folder;
+}
+}  // namespace
+
+RunningDevice::RunningDevice(D3DRecorder* recorder, const std::string& iniText, int width,
+                             int height)
+    : startFolder_(CurrentFolder()), iniPath_(startFolder_ + "\\running_device.ini") {
+    engine_.reset(new EngineSetUp(iniText, iniPath_.c_str()));
+    // The built-in shader set-up names the fallback texture with the media dir already in front,
+    // and the texture manager puts the media dir in front again: "." is the media dir under which
+    // both resolve, with the media root as the current folder.
+    SetCurrentDirectoryA(MediaRoot().c_str());
+    Engine().SetMediaDir(".");
+    if (recorder != nullptr) {
+        recording_.reset(new RecordingPlatformScope(recorder));
+    }
+    window_.Create("kr device test", width, height);
+    blocksAtStart_ = krLiveBlocks();
+    render_ = fnGetRenderingDevice();
+    render_->ParentHandle() = window_.Handle();
+    RECT client = {0, 0, width, height};
+    render_->SetClientArea(client);
+    render_->SetLightMgr(engine_->App().Lights());
+    render_->SetSpriteDaemon(&sprites_);
+    Engine().SetRender(render_);
+    Engine().SetOSGUI(&window_);
+}
+
+bool RunningDevice::Start() {
+    return render_ != nullptr && render_->Init();
+}
+
+void RunningDevice::Stop() {
+    if (render_ == nullptr) {
+        return;
+    }
+    render_->Exit();
+    fnDeleteRenderingDevice(render_);
+    render_ = nullptr;
+    Engine().SetRender(nullptr);
+    Engine().SetOSGUI(nullptr);
+}
+
+RunningDevice::~RunningDevice() {
+    Stop();
+    window_.Destroy();
+    recording_.reset();
+    SetCurrentDirectoryA(startFolder_.c_str());
+    engine_.reset();
+}
+
+}  // namespace krtest

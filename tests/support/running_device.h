@@ -1,0 +1,51 @@
+// A rendering device started the way the engine starts it: an engine window, a configuration
+// file, the media root as the current folder (media dir "."), the plug-in's own factory and Init.
+// With a recorder, the recording proxy of Direct3D stands behind the platform seam.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "d3d_ren_dev.h"
+#include "kr_test_support.h"
+#include "recording_d3d.h"
+
+namespace krtest {
+
+class RunningDevice {
+  public:
+    explicit RunningDevice(D3DRecorder* recorder = nullptr,
+                           const std::string& iniText = EngineSetUp::DefaultIni(), int width = 800,
+                           int height = 600);
+    ~RunningDevice();
+    RunningDevice(const RunningDevice&) = delete;
+    RunningDevice& operator=(const RunningDevice&) = delete;
+
+    // Init through the engine's interface; false when the device could not start.
+    bool Start();
+    // Exit and deletion, as the engine ends a device; safe to call twice.
+    void Stop();
+
+    KrRenderBase* Render() const { return render_; }
+    KrD3DRenDev* Device() const { return static_cast<KrD3DRenDev*>(render_); }
+    IDirect3DDevice9* Direct3DDevice() const { return Device()->Device(); }
+    KrApplication& App() { return engine_->App(); }
+    KrWindowBase& Window() { return window_; }
+    const std::string& IniPath() const { return iniPath_; }
+    // Where the test program started (the media root is the current folder meanwhile).
+    const std::string& StartFolder() const { return startFolder_; }
+    // Host blocks live before the device was made.
+    int BlocksAtStart() const { return blocksAtStart_; }
+
+  private:
+    std::string startFolder_;
+    std::string iniPath_;
+    std::unique_ptr<EngineSetUp> engine_;
+    std::unique_ptr<RecordingPlatformScope> recording_;
+    KrWindowBase window_;
+    KrSpriteDaemon sprites_;
+    KrRenderBase* render_ = nullptr;
+    int blocksAtStart_ = 0;
+};
+
+}  // namespace krtest
