@@ -5,8 +5,12 @@
 
 #include "krcr.h"
 
-void* operator new(std::size_t size) { return krMalloc(static_cast<unsigned int>(size)); }
-void* operator new[](std::size_t size) { return krMalloc(static_cast<unsigned int>(size)); }
+void* operator new(std::size_t size) {
+    return krMalloc(static_cast<unsigned int>(size));
+}
+void* operator new[](std::size_t size) {
+    return krMalloc(static_cast<unsigned int>(size));
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return krMalloc(static_cast<unsigned int>(size));
 }
