@@ -1,0 +1,21 @@
+#!/bin/sh
+# contact_sheet.sh TILES REFERENCE OUTPUT: labels the nine path tiles with their path names,
+# assembles them 3x3 into OUTPUT and compares it with REFERENCE. Passes when at most MAX_DIFFERENT
+# pixels differ by more than 5%.
+tiles=$1 reference=$2 output=$3
+MAX_DIFFERENT=${MAX_DIFFERENT:-400}
+set --
+for tile in "$tiles"/[1-9]_*.png; do
+    name=$(basename "$tile" .png)
+    set -- "$@" -label "${name#?_}" "$tile"
+done
+[ $# -eq 27 ] || { echo "expected 9 tiles in $tiles, found $(($# / 3))"; exit 1; }
+rm -f "$output"
+montage "$@" -tile 3x3 -geometry 160x120+4+4 -font DejaVu-Sans -pointsize 11 -background '#303030' -fill white \
+    "$output" || exit 1
+different=$(compare -metric AE -fuzz 5% "$output" "$reference" null: 2>&1)
+echo "$output: $different pixels differ from $reference"
+case $different in
+    '' | *[!0-9]*) exit 1 ;;
+esac
+[ "$different" -le "$MAX_DIFFERENT" ]
