@@ -196,19 +196,12 @@ std::vector<unsigned int> DrawFrame(krtest::RunningDevice& running, const Path& 
     return frametest::FinishFrame(running);
 }
 
-// Corner colours where they follow from the vertex colours alone: white, blue, red and green
-// corners; the floor texture's white marker at the top left, bronze (0x806040) elsewhere; the
-// unlit path at half brightness.
-const unsigned int kAny = 0xFF000000u;
-const unsigned int kCornerColours[9][4] = {{0xFFFFFF, 0x0000FF, 0xFF0000, 0x00FF00},
+// The corners of the first three paths (top left, top right, bottom left, bottom right): the
+// vertex colours white, blue, red and green; with the floor texture, its white marker at the top
+// left and bronze (0x806040) elsewhere; the unlit path at half brightness.
+const unsigned int kCornerColours[3][4] = {{0xFFFFFF, 0x0000FF, 0xFF0000, 0x00FF00},
                                            {0xFFFFFF, 0x000040, 0x800000, 0x006000},
-                                           {0x808080, 0x000020, 0x400000, 0x003000},
-                                           {kAny},
-                                           {kAny},
-                                           {kAny},
-                                           {kAny},
-                                           {kAny},
-                                           {kAny}};
+                                           {0x808080, 0x000020, 0x400000, 0x003000}};
 
 TEST(PathPixels, EachQuadCoversItsProjectedOutline) {
     krtest::RunningDevice running;
@@ -242,12 +235,12 @@ TEST(PathPixels, EachQuadCoversItsProjectedOutline) {
                      (bottom - top);
         EXPECT_GT(lit, 0.3f * area) << "most of the outline is drawn";
         EXPECT_LT(lit, 1.02f * area);
-        // The corners, 4 pixels inside: top left, top right, bottom left, bottom right.
+        // The corners, 4 pixels inside.
         const float inX[4] = {4, -4, 4, -4}, inY[4] = {4, 4, -4, -4};
         const float cornerX[4] = {-path.h, path.h, -path.h, path.h};
         const float cornerY[4] = {path.h, path.h, -path.h, -path.h};
         const float cornerZ[4] = {path.farZ, path.farZ, path.nearZ, path.nearZ};
-        for (int c = 0; c < 4 && kCornerColours[&path - kPaths][c] != kAny; ++c) {
+        for (int c = 0; c < 4 && &path - kPaths < 3; ++c) {
             int x = static_cast<int>(view.PixelX(cornerX[c], cornerZ[c]) + inX[c]);
             int y = static_cast<int>(view.PixelY(cornerY[c], cornerZ[c]) + inY[c]);
             EXPECT_TRUE(krtest::ColourNear(At(pixels, x, y), kCornerColours[&path - kPaths][c], 12))
