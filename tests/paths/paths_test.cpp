@@ -17,21 +17,29 @@ struct Path {
     const char* name;
     float h;
     float nearZ, farZ;  // corners 0 and 1 (bottom), corners 2 and 3 (top)
+    unsigned int bufferBytes;
+    unsigned long fvf;
     void (*draw)(KrD3DRenDev*);
 };
 
+const unsigned long kLit = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 const Path kPaths[9] = {
-    {"NuDiffuse", 100, 0, 0, [](KrD3DRenDev* r) { r->NuDiffuse(); }},
-    {"NuDiffuseTex1", 100, 100, 100, [](KrD3DRenDev* r) { r->NuDiffuseTex1(); }},
-    {"NuDiffuseTex1Unlit", 100, 100, -100, [](KrD3DRenDev* r) { r->NuDiffuseTex1Unlit(); }},
-    {"NuRealDiffuseTex1Scroll", 100, 200, 200,
+    {"NuDiffuse", 100, 0, 0, 64, D3DFVF_XYZ | D3DFVF_DIFFUSE,
+     [](KrD3DRenDev* r) { r->NuDiffuse(); }},
+    {"NuDiffuseTex1", 100, 100, 100, 96, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1,
+     [](KrD3DRenDev* r) { r->NuDiffuseTex1(); }},
+    {"NuDiffuseTex1Unlit", 100, 100, -100, 144, kLit,
+     [](KrD3DRenDev* r) { r->NuDiffuseTex1Unlit(); }},
+    {"NuRealDiffuseTex1Scroll", 100, 200, 200, 144, kLit,
      [](KrD3DRenDev* r) { r->NuRealDiffuseTex1Scroll(100.0f); }},
-    {"NuRealDiffuseTex1RotScale", 1000, 300, 300,
+    {"NuRealDiffuseTex1RotScale", 1000, 300, 300, 144, kLit,
      [](KrD3DRenDev* r) { r->NuRealDiffuseTex1RotScale(); }},
-    {"NuRealDiffuseTex2", 100, 400, 400, [](KrD3DRenDev* r) { r->NuRealDiffuseTex2(); }},
-    {"NuCheatEnvMapping", 500, 500, 500, [](KrD3DRenDev* r) { r->NuCheatEnvMapping(); }},
-    {"NuAlphaCheck", 500, 900, 900, [](KrD3DRenDev* r) { r->NuAlphaCheck(); }},
-    {"NuBumpMapping", 500, 1300, 1300, [](KrD3DRenDev* r) { r->NuBumpMapping(); }},
+    {"NuRealDiffuseTex2", 100, 400, 400, 176,
+     D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2,
+     [](KrD3DRenDev* r) { r->NuRealDiffuseTex2(); }},
+    {"NuCheatEnvMapping", 500, 500, 500, 144, kLit, [](KrD3DRenDev* r) { r->NuCheatEnvMapping(); }},
+    {"NuAlphaCheck", 500, 900, 900, 144, kLit, [](KrD3DRenDev* r) { r->NuAlphaCheck(); }},
+    {"NuBumpMapping", 500, 1300, 1300, 144, kLit, [](KrD3DRenDev* r) { r->NuBumpMapping(); }},
 };
 
 struct Constant {
@@ -137,7 +145,14 @@ TEST(PathConstants, EachPathLeavesItsConstantsAndStagesAndBuildsOnce) {
                 kPaths[i].draw(running.Device());
             }
             bool first = n == 1;
-            EXPECT_EQ(first ? 1u : 0u, recorder.Count("CreateVertexBuffer")) << "call " << n;
+            std::vector<krtest::RecordedCall> made = recorder.CallsOf("CreateVertexBuffer");
+            ASSERT_EQ(first ? 1u : 0u, made.size()) << "call " << n;
+            if (first) {  // length, usage, format, pool: static, in system memory
+                EXPECT_EQ((std::vector<unsigned long long>{kPaths[i].bufferBytes, 0, kPaths[i].fvf,
+                                                           D3DPOOL_SYSTEMMEM}),
+                          std::vector<unsigned long long>(made[0].args.begin(),
+                                                          made[0].args.begin() + 4));
+            }
             EXPECT_EQ(first ? 1u : 0u, recorder.Count("D3DXAssembleShader")) << "call " << n;
             EXPECT_EQ(i == 7 ? 2u : 1u, recorder.Count("DrawPrimitive")) << "call " << n;
             for (const Constant& c : ExpectedConstants(i, n, eye)) {
