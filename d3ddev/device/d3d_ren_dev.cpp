@@ -35,35 +35,9 @@ KrD3DRenDev::KrD3DRenDev()
     krMemset(&backBufferDesc, 0, sizeof backBufferDesc);
 }
 
-KrD3DRenDev::KrD3DRenDev(const KrD3DRenDev& other) : KrRenderBase(other) {
-    // Member by member, in declaration order; interface pointers as plain values.
-    currentEffector = other.currentEffector;
-    lastTextureIndex = other.lastTextureIndex;
-    lastTextureType = other.lastTextureType;
-    presentParams = other.presentParams;
-    backBufferDesc = other.backBufferDesc;
-    for (int i = 0; i < kMaxAdapters; ++i) {
-        adapters[i] = other.adapters[i];
-    }
-    adapterCount = other.adapterCount;
-    d3d = other.d3d;
-    device = other.device;
-    currentAdapter = other.currentAdapter;
-    lineBuffer = other.lineBuffer;
-    shaders = other.shaders;
-    sources = other.sources;
-    declarations = other.declarations;
-    stageCache = other.stageCache;
-    stateCache = other.stateCache;
-    linearMinFilter = other.linearMinFilter;
-    linearMagFilter = other.linearMagFilter;
-    linearMipFilter = other.linearMipFilter;
-    simultaneousTextures = other.simultaneousTextures;
-    blendStages = other.blendStages;
-    texCoordSets = other.texCoordSets;
-    streamCount = other.streamCount;
-    nonPow2Textures = other.nonPow2Textures;
-    activeLightLimit = other.activeLightLimit;
+// Member by member, in declaration order, the base first; interface pointers as plain values.
+KrD3DRenDev::KrD3DRenDev(const KrD3DRenDev& other) : KrD3DRenDev() {
+    *this = other;
 }
 
 KrD3DRenDev& KrD3DRenDev::operator=(const KrD3DRenDev& other) {

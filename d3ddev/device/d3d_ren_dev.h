@@ -11,7 +11,7 @@
 #include "state_entries.h"
 
 class D3DDEV_API KrD3DRenDev : public KrRenderBase {
-public:
+  public:
     KrD3DRenDev();
     KrD3DRenDev(const KrD3DRenDev& other);
     KrD3DRenDev& operator=(const KrD3DRenDev& other);
@@ -82,18 +82,18 @@ public:
     int ShaderCacheCount() const { return shaders.Count(); }
     bool NonPow2Textures() const { return nonPow2Textures; }
 
-protected:
+  protected:
     bool EnumAndCaps();
     bool GetDisplayMode(D3DDISPLAYMODE& mode);
     bool RefreshRes();
     bool ReleaseDependants();
     bool CreateDependants();
 
-private:
+  private:
     friend class KrD3DRenDevProbe;  // white-box access for the device's own tests
 
-    unsigned int ConfirmFormats(D3DDeviceInfo* deviceInfo, D3DAdapterInfo* adapterInfo,
-                                int adapter, int deviceNumber, TDArray<D3DFORMAT>& formats,
+    unsigned int ConfirmFormats(D3DDeviceInfo* deviceInfo, D3DAdapterInfo* adapterInfo, int adapter,
+                                int deviceNumber, TDArray<D3DFORMAT>& formats,
                                 TSArray<bool>& confirmed);
     bool DepthAndRenderFormatOK(D3DDeviceInfo* deviceInfo, int adapter, int deviceNumber,
                                 D3DFORMAT adapterFormat, D3DFORMAT renderFormat,

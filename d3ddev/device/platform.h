@@ -11,14 +11,14 @@
 
 struct KrPlatform {
     IDirect3D9*(WINAPI* Direct3DCreate9)(UINT sdkVersion);
-    HRESULT(WINAPI* D3DXAssembleShader)(LPCSTR source, UINT length, const D3DXMACRO* defines,
-                                        LPD3DXINCLUDE include, DWORD flags, LPD3DXBUFFER* code,
-                                        LPD3DXBUFFER* errors);
-    HRESULT(WINAPI* D3DXCreateTextureFromFileA)(LPDIRECT3DDEVICE9 device, LPCSTR path,
-                                                LPDIRECT3DTEXTURE9* texture);
-    HRESULT(WINAPI* D3DXSaveSurfaceToFileA)(LPCSTR path, D3DXIMAGE_FILEFORMAT format,
-                                            LPDIRECT3DSURFACE9 surface, const PALETTEENTRY* palette,
-                                            const RECT* sourceRect);
+    HRESULT(WINAPI* D3DXAssembleShader)
+    (LPCSTR source, UINT length, const D3DXMACRO* defines, LPD3DXINCLUDE include, DWORD flags,
+     LPD3DXBUFFER* code, LPD3DXBUFFER* errors);
+    HRESULT(WINAPI* D3DXCreateTextureFromFileA)
+    (LPDIRECT3DDEVICE9 device, LPCSTR path, LPDIRECT3DTEXTURE9* texture);
+    HRESULT(WINAPI* D3DXSaveSurfaceToFileA)
+    (LPCSTR path, D3DXIMAGE_FILEFORMAT format, LPDIRECT3DSURFACE9 surface,
+     const PALETTEENTRY* palette, const RECT* sourceRect);
     LONG(WINAPI* SetWindowLongA)(HWND window, int index, LONG value);
     BOOL(WINAPI* AdjustWindowRect)(LPRECT rect, DWORD style, BOOL menu);
     int(WINAPI* ShowCursor)(BOOL show);

@@ -1,6 +1,7 @@
 // The draws: the current effector's pass decides alpha, texture stages, texture, declaration and
 // shader; then one Direct3D draw. Everything that can repeat between draws goes through the state
 // cache and the texture binding record, so a steady frame sends only what changes.
+#include "alpha_states.h"
 #include "buffers.h"
 #include "d3d_ren_dev.h"
 #include "effectors.h"
@@ -29,9 +30,9 @@ IDirect3DVertexBuffer9* VerticesOf(KrVertexBufferBase* buffer) {
 void KrD3DRenDev::SetUpPass(KrRenderPass* pass, int passIndex) {
     SetAlpha((pass->flags & kPassAlpha) != 0);
     if (pass->flags != 0) {
-        SetTextureStageState(passIndex, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        SetTextureStageState(passIndex, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-        SetTextureStageState(passIndex, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+        for (const TextureStageSetting& setting : kAlphaStageStates) {
+            SetTextureStageState(passIndex, setting.type, setting.value);
+        }
     }
     SetTexture(pass->textureIndex,
                (pass->flags & kPassDynamicTexture) != 0 ? eTexDynamic : eTexStatic, 0);

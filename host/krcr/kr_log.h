@@ -10,7 +10,7 @@
 #endif
 
 class KRCR_API KrAnsiFile {
-public:
+  public:
     KrAnsiFile();
     virtual ~KrAnsiFile();
     // Opens (truncating) or appends to a file; null closes the file. False when it cannot open.
@@ -21,17 +21,17 @@ public:
     bool WriteLine(const char* text);
     bool printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-protected:
+  protected:
     bool Emit(const char* text, bool debug);
     bool EmitFormatted(bool debug, const char* format, __builtin_va_list args);
 
-private:
+  private:
     void* file_;
     char* path_;
 };
 
 class KRCR_API KrLogFile : public KrAnsiFile {
-public:
+  public:
     bool DebugWriteLine(const char* text);
     bool DebugPrintf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 

@@ -33,7 +33,7 @@ struct KrMatrix3 {
 
 // A colour with components 0 to 255; alpha comes first.
 class KrARGB {
-public:
+  public:
     int a, r, g, b;
     KrARGB() : a(255), r(0), g(0), b(0) {}
     KrARGB(int pa, int pr, int pg, int pb) : a(pa), r(pr), g(pg), b(pb) {}

@@ -15,7 +15,9 @@ KrEffector::KrEffector(const KrEffector& other) = default;
 KrEffector& KrEffector::operator=(const KrEffector& other) = default;
 KrEffector::~KrEffector() {}
 
-bool KrEffector::operator==(const KrEffector& other) const { return sortKey == other.sortKey; }
+bool KrEffector::operator==(const KrEffector& other) const {
+    return sortKey == other.sortKey;
+}
 
 int KrNameHasher::Bucket(const char* text) {
     // FNV-1a: cheap, and spreads the engine's short effector names well.
@@ -51,7 +53,8 @@ int KrEffectorMgr::GetEffector(const KrStringT<char>& name) {
         return 0;
     }
     int found = 0;
-    for (TDListNode<NamedIndex>* node = buckets[bucket].Head(); node != nullptr; node = node->next) {
+    for (TDListNode<NamedIndex>* node = buckets[bucket].Head(); node != nullptr;
+         node = node->next) {
         if (node->item.name == name) {
             found = node->item.index;
         }

@@ -6,15 +6,15 @@
 #include <cstring>
 
 KrEngine::KrEngine()
-    : render_(nullptr),
-      app_(nullptr),
-      window_(nullptr),
-      mediaDir_(nullptr),
-      deviceFailures_(0) {}
+    : render_(nullptr), app_(nullptr), window_(nullptr), mediaDir_(nullptr), deviceFailures_(0) {}
 
-KrEngine::~KrEngine() { std::free(mediaDir_); }
+KrEngine::~KrEngine() {
+    std::free(mediaDir_);
+}
 
-KrStringT<char> KrEngine::getMediaDir() { return KrStringT<char>(mediaDir_ != nullptr ? mediaDir_ : "."); }
+KrStringT<char> KrEngine::getMediaDir() {
+    return KrStringT<char>(mediaDir_ != nullptr ? mediaDir_ : ".");
+}
 
 void KrEngine::SetMediaDir(const char* dir) {
     std::free(mediaDir_);
@@ -66,9 +66,13 @@ KrApplication::KrApplication() : useOSCursor_(true) {}
 
 KrLightMgr::KrLightMgr() : lights_(), count_(0) {}
 
-KrLightMgr::~KrLightMgr() { RemoveAll(); }
+KrLightMgr::~KrLightMgr() {
+    RemoveAll();
+}
 
-int KrLightMgr::GetNumLights() const { return count_; }
+int KrLightMgr::GetNumLights() const {
+    return count_;
+}
 
 KrLightBase* KrLightMgr::GetLight(int index) {
     return index >= 0 && index < count_ ? lights_[index] : nullptr;

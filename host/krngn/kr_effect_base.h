@@ -2,7 +2,7 @@
 #pragma once
 
 class KRNGN_API KrRenderPass {
-public:
+  public:
     KrRenderPass();
     // The engine's pass equality: same texture, same sort order, same flags.
     bool operator==(const KrRenderPass& other) const;
@@ -13,7 +13,7 @@ public:
 };
 
 class KRNGN_API KrEffector {
-public:
+  public:
     KR_HEAP_OBJECT
     KrEffector();
     KrEffector(const KrEffector& other);
@@ -32,7 +32,7 @@ public:
 
 // Picks a name bucket for the effector manager.
 class KRNGN_API KrNameHasher {
-public:
+  public:
     explicit KrNameHasher(int buckets = 64) : bucketCount(buckets) {}
     virtual ~KrNameHasher() {}
     virtual int Bucket(const char* text);
@@ -40,7 +40,7 @@ public:
 };
 
 class KRNGN_API KrEffectorMgr {
-public:
+  public:
     KR_HEAP_OBJECT
     KrEffectorMgr();
     // The manager owns its effectors; it is never copied.
@@ -61,7 +61,7 @@ public:
     KrEffector** GetEffector(unsigned int index);
     int EffectorCount() const { return effectors.Count(); }
 
-protected:
+  protected:
     TDArray<KrEffector*> effectors;
     KrNameHasher hasher;
     TSArray<TDList<NamedIndex>> buckets;

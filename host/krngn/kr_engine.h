@@ -6,7 +6,7 @@ class KrRenderBase;
 // Integer settings by section and key, kept in an INI file. Every change is written through to
 // disk at once, through a temporary file and a rename, so the file is always whole.
 class KRNGN_API KrConfigCache {
-public:
+  public:
     KrConfigCache();
     ~KrConfigCache();
     KrConfigCache(const KrConfigCache&) = delete;
@@ -23,14 +23,14 @@ public:
     bool HasKey(const char* section, const char* key);
     bool RemoveKey(const char* section, const char* key);
 
-private:
+  private:
     bool Save();
     struct Store;
     Store* store_;
 };
 
 class KRNGN_API KrLightBase {
-public:
+  public:
     KrLightBase(const KrVector& position, float range) : position_(position), range_(range) {}
     virtual ~KrLightBase() {}
     KrVector GetPosition() const { return position_; }
@@ -38,13 +38,13 @@ public:
     void SetPosition(const KrVector& position) { position_ = position; }
     void SetRange(float range) { range_ = range; }
 
-private:
+  private:
     KrVector position_;
     float range_;
 };
 
 class KRNGN_API KrLightMgr {
-public:
+  public:
     KrLightMgr();
     ~KrLightMgr();
     KrLightMgr(const KrLightMgr&) = delete;
@@ -56,13 +56,13 @@ public:
     void RemoveAll();
     static const int kMaxLights = 16;
 
-private:
+  private:
     KrLightBase* lights_[kMaxLights];
     int count_;
 };
 
 class KRNGN_API KrCamera {
-public:
+  public:
     KrCamera();
     virtual ~KrCamera() {}
     // Horizontal field of view in degrees.
@@ -71,13 +71,13 @@ public:
     // Places the camera at `eye` looking at `target`, with world up as +y.
     void LookAt(const KrVector& eye, const KrVector& target);
 
-private:
+  private:
     float fov_;
     KrCoords frame_;
 };
 
 class KRNGN_API KrApplication {
-public:
+  public:
     KrApplication();
     virtual ~KrApplication() {}
     KrCamera* Camera() { return &camera_; }
@@ -85,7 +85,7 @@ public:
     bool GetUseOSCursor() const { return useOSCursor_; }
     void SetUseOSCursor(bool use) { useOSCursor_ = use; }
 
-private:
+  private:
     KrCamera camera_;
     KrLightMgr lights_;
     bool useOSCursor_;
@@ -94,7 +94,7 @@ private:
 // The engine's 2-D sprites, drawn by the device at the end of each frame. They need device
 // resources, so the device destroys them before a reset and initialises them after it.
 class KRNGN_API KrSpriteDaemon {
-public:
+  public:
     KrSpriteDaemon();
     virtual ~KrSpriteDaemon() {}
     struct Sprite {
@@ -113,7 +113,7 @@ public:
     int DestroyCount() const { return destroys_; }
     static const int kMaxSprites = 64;
 
-private:
+  private:
     Sprite sprites_[kMaxSprites];
     int count_;
     bool ready_;
@@ -123,7 +123,7 @@ private:
 
 // Any other engine object that holds device resources across a reset.
 class KRNGN_API KrDeviceDependent {
-public:
+  public:
     virtual ~KrDeviceDependent() {}
     virtual void ReleaseDeviceObjects() = 0;
     virtual void RestoreDeviceObjects() = 0;
@@ -131,7 +131,7 @@ public:
 
 // The engine's Win32 window.
 class KRNGN_API KrWindowBase {
-public:
+  public:
     KrWindowBase();
     virtual ~KrWindowBase();
     KrWindowBase(const KrWindowBase&) = delete;
@@ -154,7 +154,7 @@ public:
     int Placements() const { return placements_; }
     bool Closed() const { return closed_; }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_;
     int width_;
@@ -164,7 +164,7 @@ private:
 };
 
 class KRNGN_API KrEngine {
-public:
+  public:
     KrEngine();
     virtual ~KrEngine();
     KrEngine(const KrEngine&) = delete;
@@ -184,7 +184,7 @@ public:
     virtual void OnDeviceFailure();
     int DeviceFailures() const { return deviceFailures_; }
 
-private:
+  private:
     KrRenderBase* render_;
     KrApplication* app_;
     KrWindowBase* window_;

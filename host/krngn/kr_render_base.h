@@ -25,12 +25,11 @@ struct KrViewRecord {
     float viewHeight;
     KrMatrix3 orientation;
     KrVector position;
-    KrViewRecord()
-        : nearZ(0), farZ(0), fov(0), verticalFov(0), viewWidth(0), viewHeight(0) {}
+    KrViewRecord() : nearZ(0), farZ(0), fov(0), verticalFov(0), viewWidth(0), viewHeight(0) {}
 };
 
 class KRNGN_API KrRenderBase {
-public:
+  public:
     KR_HEAP_OBJECT
     KrRenderBase();
     KrRenderBase(const KrRenderBase& other);
@@ -125,7 +124,7 @@ public:
     int WindowY() const { return windowY; }
     bool ExitRequested() const { return exitFlag; }
 
-protected:
+  protected:
     // Draws a screen-space quad with the built-in 2-D effector; the host's 2-D operations use it.
     bool DrawScreenQuad(float x, float y, float width, float height, float depth,
                         unsigned long colour, float u0, float v0, float u1, float v1,

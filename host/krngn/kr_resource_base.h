@@ -2,7 +2,7 @@
 #pragma once
 
 class KRNGN_API KrTextureBase {
-public:
+  public:
     KR_HEAP_OBJECT
     KrTextureBase();
     KrTextureBase(const KrTextureBase& other);
@@ -19,7 +19,7 @@ public:
     unsigned int Width() const { return width; }
     unsigned int Height() const { return height; }
 
-protected:
+  protected:
     bool locked;
     void* bits;
     unsigned int width;
@@ -27,7 +27,7 @@ protected:
 };
 
 class KRNGN_API KrTextureMgrBase {
-public:
+  public:
     KR_HEAP_OBJECT
     KrTextureMgrBase() {}
     virtual ~KrTextureMgrBase();
@@ -47,7 +47,7 @@ public:
 };
 
 class KRNGN_API KrVertexBufferBase {
-public:
+  public:
     KR_HEAP_OBJECT
     KrVertexBufferBase();
     KrVertexBufferBase(const KrVertexBufferBase& other);
@@ -63,13 +63,13 @@ public:
     unsigned long& FVFFlags() { return fvf; }
     unsigned int VertexCount() const { return vertexCount; }
 
-protected:
+  protected:
     unsigned long fvf;
     unsigned int vertexCount;
 };
 
 class KRNGN_API KrIndexBufferBase {
-public:
+  public:
     KR_HEAP_OBJECT
     KrIndexBufferBase();
     KrIndexBufferBase(const KrIndexBufferBase& other);
@@ -88,7 +88,7 @@ public:
     unsigned int SizeInBytes() const { return sizeInBytes; }
     int LastIndex() const { return lastIndex; }
 
-protected:
+  protected:
     unsigned int sizeInBytes;
     unsigned int numIndices;
     int lastIndex;

@@ -16,14 +16,17 @@
 // Objects that cross between the engine and a plug-in are allocated from the core library, so
 // that whichever side creates one, the other may delete it. The allocation does not throw: a
 // new-expression yields null when the memory is not there.
-#define KR_HEAP_OBJECT                                                   \
-    static void* operator new(size_t size) noexcept {                    \
-        return krMalloc(static_cast<unsigned int>(size));                \
-    }                                                                    \
-    static void operator delete(void* block) {                           \
-        if (block != nullptr) krFree(block);                             \
-    }                                                                    \
-    static void* operator new(size_t, void* place) { return place; }     \
+#define KR_HEAP_OBJECT                                    \
+    static void* operator new(size_t size) noexcept {     \
+        return krMalloc(static_cast<unsigned int>(size)); \
+    }                                                     \
+    static void operator delete(void* block) {            \
+        if (block != nullptr)                             \
+            krFree(block);                                \
+    }                                                     \
+    static void* operator new(size_t, void* place) {      \
+        return place;                                     \
+    }                                                     \
     static void operator delete(void*, void*) {}
 
 #include "kr_enums.h"

@@ -58,7 +58,9 @@ bool KrRenderBase::Exit() {
     return true;
 }
 
-int KrRenderBase::GetNumResolutions() { return resolutions.Count(); }
+int KrRenderBase::GetNumResolutions() {
+    return resolutions.Count();
+}
 
 void KrRenderBase::GetResolution(int index, int& width, int& height) {
     if (index < 0 || index >= resolutions.Count()) {
@@ -82,17 +84,19 @@ bool KrRenderBase::DrawScreenQuad(float x, float y, float width, float height, f
     float cy = y + height * 0.5f;
     float c = std::cos(rotation);
     float s = std::sin(rotation);
-    const float corners[4][4] = {{-0.5f, -0.5f, u0, v0},
-                                 {0.5f, -0.5f, u1, v0},
-                                 {0.5f, 0.5f, u1, v1},
-                                 {-0.5f, 0.5f, u0, v1}};
+    const float corners[4][4] = {
+        {-0.5f, -0.5f, u0, v0}, {0.5f, -0.5f, u1, v0}, {0.5f, 0.5f, u1, v1}, {-0.5f, 0.5f, u0, v1}};
     ScreenVertex vertices[4];
     for (int i = 0; i < 4; ++i) {
         float dx = corners[i][0] * width;
         float dy = corners[i][1] * height;
         // Pixel centres sit at half coordinates in Direct3D 9.
-        vertices[i] = ScreenVertex{cx + dx * c - dy * s - 0.5f, cy + dx * s + dy * c - 0.5f, depth,
-                                   1.0f, static_cast<unsigned int>(colour), corners[i][2],
+        vertices[i] = ScreenVertex{cx + dx * c - dy * s - 0.5f,
+                                   cy + dx * s + dy * c - 0.5f,
+                                   depth,
+                                   1.0f,
+                                   static_cast<unsigned int>(colour),
+                                   corners[i][2],
                                    corners[i][3]};
     }
     bool drawn = buffer->Populate(0, reinterpret_cast<unsigned char*>(vertices), sizeof vertices);

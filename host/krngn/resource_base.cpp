@@ -12,7 +12,8 @@ KrARGB KrTextureBase::GetTexel(int x, int y) {
         return KrARGB(0, 0, 0, 0);
     }
     const unsigned int* texels = static_cast<const unsigned int*>(bits);
-    return KrARGB::FromDWORD(texels[static_cast<unsigned int>(y) * width + static_cast<unsigned int>(x)]);
+    return KrARGB::FromDWORD(
+        texels[static_cast<unsigned int>(y) * width + static_cast<unsigned int>(x)]);
 }
 
 bool KrTextureBase::SetTexel(int x, int y, KrARGB colour) {

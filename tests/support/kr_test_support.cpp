@@ -25,7 +25,9 @@ std::vector<std::string> LogLines(bool debug) {
     return lines;
 }
 
-void ClearLog() { GLog.ClearCaptured(); }
+void ClearLog() {
+    GLog.ClearCaptured();
+}
 
 bool ContainsRun(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
     if (expected.empty()) {
@@ -87,8 +89,8 @@ bool RealDevice::Create(int width, int height) {
     pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-    return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                       &pp, &device));
+    return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window,
+                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device));
 }
 
 void RealDevice::Release(unsigned long* deviceCount, unsigned long* d3dCount) {
@@ -100,8 +102,10 @@ void RealDevice::Release(unsigned long* deviceCount, unsigned long* d3dCount) {
         DestroyWindow(window);
         window = nullptr;
     }
-    if (deviceCount != nullptr) *deviceCount = dc;
-    if (d3dCount != nullptr) *d3dCount = ac;
+    if (deviceCount != nullptr)
+        *deviceCount = dc;
+    if (d3dCount != nullptr)
+        *d3dCount = ac;
 }
 
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,
@@ -127,13 +131,15 @@ bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels,
                 const unsigned int* row = reinterpret_cast<const unsigned int*>(
                     static_cast<const unsigned char*>(locked.pBits) + y * locked.Pitch);
                 for (int x = 0; x < width; ++x) {
-                    pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = row[x];
+                    pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                           static_cast<size_t>(x)] = row[x];
                 }
             }
             copy->UnlockRect();
         }
     }
-    if (copy != nullptr) copy->Release();
+    if (copy != nullptr)
+        copy->Release();
     back->Release();
     return ok;
 }
@@ -170,7 +176,9 @@ EngineSetUp::~EngineSetUp() {
     std::remove(path_.c_str());
 }
 
-std::string EngineSetUp::IniText() const { return ReadFile(path_); }
+std::string EngineSetUp::IniText() const {
+    return ReadFile(path_);
+}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -45,15 +45,16 @@ bool ColourNear(unsigned int actual, unsigned int expected, int tolerance);
 // The engine as a device expects it: a configuration file (written fresh with the given INI
 // text), an application with a camera, and the media root. Restored by the destructor.
 class EngineSetUp {
-public:
-    explicit EngineSetUp(const std::string& iniText = DefaultIni(), const char* iniPath = "test.ini");
+  public:
+    explicit EngineSetUp(const std::string& iniText = DefaultIni(),
+                         const char* iniPath = "test.ini");
     ~EngineSetUp();
     static std::string DefaultIni();
     KrApplication& App() { return app_; }
     std::string IniText() const;
     const std::string& IniPath() const { return path_; }
 
-private:
+  private:
     std::string path_;
     KrApplication app_;
 };
