@@ -36,14 +36,7 @@ struct ProxiedDevice {
         }
         real->AddRef();
         d3d = krtest::WrapDirect3D(real, &recorder);
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.BackBufferWidth = static_cast<UINT>(width);
-        pp.BackBufferHeight = static_cast<UINT>(height);
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = window;
-        pp.Windowed = TRUE;
+        D3DPRESENT_PARAMETERS pp = krtest::WindowedPresentParameters(window, width, height);
         return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window,
                                            D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device));
     }

@@ -73,12 +73,7 @@ HWND TestWindow(int width, int height) {
     return hwnd;
 }
 
-bool RealDevice::Create(int width, int height) {
-    window = TestWindow(width, height);
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    if (d3d == nullptr) {
-        return false;
-    }
+D3DPRESENT_PARAMETERS WindowedPresentParameters(HWND window, int width, int height) {
     D3DPRESENT_PARAMETERS pp = {};
     pp.BackBufferWidth = static_cast<UINT>(width);
     pp.BackBufferHeight = static_cast<UINT>(height);
@@ -87,6 +82,16 @@ bool RealDevice::Create(int width, int height) {
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
     pp.hDeviceWindow = window;
     pp.Windowed = TRUE;
+    return pp;
+}
+
+bool RealDevice::Create(int width, int height) {
+    window = TestWindow(width, height);
+    d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (d3d == nullptr) {
+        return false;
+    }
+    D3DPRESENT_PARAMETERS pp = WindowedPresentParameters(window, width, height);
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
     return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window,

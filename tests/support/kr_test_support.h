@@ -24,6 +24,9 @@ std::string Join(const std::vector<std::string>& lines);
 // A visible test window with a client area of width x height.
 HWND TestWindow(int width = 800, int height = 600);
 
+// Presentation parameters of a plain windowed device: X8R8G8B8, one back buffer, discarded.
+D3DPRESENT_PARAMETERS WindowedPresentParameters(HWND window, int width, int height);
+
 // A real windowed device on adapter 0 (HAL, hardware vertex processing, X8R8G8B8, D24X8 depth).
 // Null when Direct3D cannot make one; the caller releases both objects.
 struct RealDevice {
