@@ -72,6 +72,7 @@ KrD3DRenDev& KrD3DRenDev::operator=(const KrD3DRenDev& other) {
     streamCount = other.streamCount;
     nonPow2Textures = other.nonPow2Textures;
     activeLightLimit = other.activeLightLimit;
+    sourceIndex = other.sourceIndex;
     return *this;
 }
 

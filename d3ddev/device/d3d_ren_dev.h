@@ -8,6 +8,7 @@
 #include "d3ddev_api.h"
 #include "enum_records.h"
 #include "krngn.h"
+#include "name_index.h"
 #include "state_entries.h"
 
 class D3DDEV_API KrD3DRenDev : public KrRenderBase {
@@ -137,6 +138,9 @@ class D3DDEV_API KrD3DRenDev : public KrRenderBase {
     int streamCount;
     bool nonPow2Textures;
     unsigned int activeLightLimit;
+    // The first position of each text in the shader cache, so that a cache hit costs the same
+    // however many texts are cached (shaders/).
+    KrNameIndex sourceIndex;
 };
 
 extern "C" {

@@ -33,22 +33,27 @@ bool LoadInto(IDirect3DDevice9* device, const KrStringT<char>& path, void** slot
 
 unsigned int KrD3DTextureMgr::Load(KrStringT<char> name) {
     TDArray<KrD3DTexture>& statics = caches[kStaticCache];
+    auto nameAt = [this](int i) -> const KrStringT<char>& { return StaticName(i); };
     // A name already cached is loaded again into its own entry, so indexes handed out stay valid.
-    for (int i = 0; i < statics.Count(); ++i) {
-        if (!(statics[i].name == name)) {
-            continue;
-        }
-        ReleaseFully(statics[i].texture);
+    int first = staticNames.Find(name, nameAt);
+    if (first >= 0) {
+        ReleaseFully(statics[first].texture);
         IDirect3DDevice9* device = Direct3DDevice();
-        if (device == nullptr) {
-            continue;
+        if (device != nullptr) {
+            KrStringT<char> path = MediaPath(name);
+            if (LoadInto(device, path, GetTextureInterface(first, eTexStatic))) {
+                return static_cast<unsigned int>(first);
+            }
+            GLog.DebugPrintf("WARNING: Failed to load %s texture", LogText(path));
+            return 0;
         }
-        KrStringT<char> path = MediaPath(name);
-        if (LoadInto(device, path, GetTextureInterface(i, eTexStatic))) {
-            return static_cast<unsigned int>(i);
+        // Without a device every entry of this name loses its texture, and the name goes on to
+        // the new-entry path below.
+        for (int i = first + 1; i < statics.Count(); ++i) {
+            if (statics[i].name == name) {
+                ReleaseFully(statics[i].texture);
+            }
         }
-        GLog.DebugPrintf("WARNING: Failed to load %s texture", LogText(path));
-        return 0;
     }
 
     // A failed load leaves its entry behind without a texture; the next new name takes it over
@@ -59,6 +64,7 @@ unsigned int KrD3DTextureMgr::Load(KrStringT<char> name) {
         entry.name = name;
         statics.Add(entry);
         count = statics.Count();
+        staticNames.Add(count - 1, nameAt);
     }
     KrStringT<char> path = MediaPath(name);
     IDirect3DDevice9* device = Direct3DDevice();
@@ -81,7 +87,12 @@ unsigned int KrD3DTextureMgr::Load(KrStringT<char> name) {
     if (entry.texture != nullptr && SUCCEEDED(entry.texture->GetLevelDesc(0, &desc))) {
         entry.width = desc.Width;
         entry.height = desc.Height;
+        // A reused entry changes its name here, from that of the load that failed in it.
+        bool renamed = !(entry.name == name);
         entry.name = name;
+        if (renamed) {
+            staticNames.Rebuild(statics.Count(), nameAt);
+        }
     }
     return static_cast<unsigned int>(count - 1);
 }

@@ -9,7 +9,7 @@ KrD3DTextureMgr::KrD3DTextureMgr() {}
 
 // Copies share the Direct3D textures of the original: entries copy interface pointers as they are.
 KrD3DTextureMgr::KrD3DTextureMgr(const KrD3DTextureMgr& other)
-    : KrTextureMgrBase(), dynamicMap(other.dynamicMap) {
+    : KrTextureMgrBase(), dynamicMap(other.dynamicMap), staticNames(other.staticNames) {
     caches[kStaticCache] = other.caches[kStaticCache];
     caches[kDynamicCache] = other.caches[kDynamicCache];
 }
@@ -18,6 +18,7 @@ KrD3DTextureMgr& KrD3DTextureMgr::operator=(const KrD3DTextureMgr& other) {
     caches[kStaticCache] = other.caches[kStaticCache];
     caches[kDynamicCache] = other.caches[kDynamicCache];
     dynamicMap = other.dynamicMap;
+    staticNames = other.staticNames;
     return *this;
 }
 
@@ -56,6 +57,7 @@ void KrD3DTextureMgr::UnloadCache(eTextureType type) {
     if (type == eTexStatic) {
         ReleaseTextures(caches[kStaticCache]);
         caches[kStaticCache].Clear();
+        staticNames.Clear();
     } else if (type == eTexDynamic) {
         UnlinkDynamics();
         dynamicMap.Clear();
@@ -76,11 +78,10 @@ unsigned int KrD3DTextureMgr::GetTexture(const KrStringT<char>& name) {
     if (name.Length() == 0) {
         return 0;
     }
-    TDArray<KrD3DTexture>& statics = caches[kStaticCache];
-    for (int i = 0; i < statics.Count(); ++i) {
-        if (statics[i].name == name) {
-            return static_cast<unsigned int>(i);
-        }
+    int cached =
+        staticNames.Find(name, [this](int i) -> const KrStringT<char>& { return StaticName(i); });
+    if (cached >= 0) {
+        return static_cast<unsigned int>(cached);
     }
     return Load(name);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "d3d_texture.h"
+#include "name_index.h"
 
 class KrD3DRenDev;
 
@@ -36,7 +37,12 @@ class D3DDEV_API KrD3DTextureMgr : public KrTextureMgrBase {
     static IDirect3DDevice9* Direct3DDevice();
     // Frees every Direct3D texture of one cache; the entries stay, holding no texture.
     static void ReleaseTextures(TDArray<KrD3DTexture>& cache);
+    // The name of a static entry, for the name index.
+    const KrStringT<char>& StaticName(int index) const { return caches[kStaticCache][index].name; }
 
     TDArray<KrD3DTexture> caches[2];
     TDArray<int> dynamicMap;
+    // The first static entry of each name, so that a look-up by name costs the same however many
+    // textures are cached. Kept in step with the static cache by every change of its names.
+    KrNameIndex staticNames;
 };

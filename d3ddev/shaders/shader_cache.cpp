@@ -36,12 +36,12 @@ void ReleaseFully(Interface* object) {
 
 bool KrD3DRenDev::CompileShader(KrStringT<char>& source, void** shader, void** declaration) {
     bool result = true;
-    for (int i = 0; i < sources.Count(); ++i) {
-        if (sources[i] == source) {
-            *shader = shaders[i];
-            *declaration = declarations[i];
-            return true;
-        }
+    auto textAt = [this](int i) -> const KrStringT<char>& { return sources[i]; };
+    int cached = sourceIndex.Find(source, textAt);
+    if (cached >= 0) {
+        *shader = shaders[cached];
+        *declaration = declarations[cached];
+        return true;
     }
 
     ID3DXBuffer* code = nullptr;
@@ -76,6 +76,7 @@ bool KrD3DRenDev::CompileShader(KrStringT<char>& source, void** shader, void** d
     // answered from here next time.
     shaders.Add(created);
     sources.Add(source);
+    sourceIndex.Add(sources.Count() - 1, textAt);
     CreateVertexDecl(source);
     *declaration = declarations[declarations.Count() - 1];
     return result;
@@ -88,6 +89,7 @@ void KrD3DRenDev::ReleaseShaderCache() {
     }
     shaders.Clear();
     sources.Clear();
+    sourceIndex.Clear();
     declarations.Clear();
     GLog.DebugPrintf("Cached shader binaries safely released");
 }
