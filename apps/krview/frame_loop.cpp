@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "health_sample.h"
+
 namespace krview {
 namespace {
 
@@ -36,6 +38,7 @@ FrameStats FrameLoop::Play(Scene& scene) {
     double lastReport = Now();
     int framesAtReport = 0;
     long long drawsAtReport = 0;
+    LossDrill drill(render, session_.Window().Handle(), options_.loseEvery);
 
     for (int frame = 0; frame < options_.frames; ++frame) {
         stats.frames = frame + 1;
@@ -47,12 +50,14 @@ FrameStats FrameLoop::Play(Scene& scene) {
             // A lost device comes back only through a reset, tried once a frame until it takes.
             if (!render->UpdateDimensions()) {
                 ++stats.lostFrames;
+                drill.WhileLost();
                 Sleep(10);
                 continue;
             }
             lost = false;
             ++stats.recoveries;
             GLog.WriteLine("krview: the lost device is back");
+            drill.Recovered();
         }
         if (Due(options_.toggleEvery, frame)) {
             if (render->ToggleFullScreen(true)) {
@@ -70,18 +75,25 @@ FrameStats FrameLoop::Play(Scene& scene) {
         }
 
         double start = Now();
-        scene.Animate(app, frame);
+        int shown = drill.FrameToDraw(frame);
+        scene.Animate(app, shown);
         long result = render->PreRender(ePreRenderClear);
         int draws = 0;
         if (result >= 0) {
-            draws = scene.Draw(render, app, frame);
+            draws = scene.Draw(render, app, shown);
+            drill.AfterDraw(shown);
         }
         result = render->EndRender();
         double took = Now() - start;
         if (result == kDeviceLost || result == kDeviceNotReset) {
             lost = true;
             GLog.WriteLine("krview: the device is lost, resetting it");
+            drill.Lost();
             continue;
+        }
+        drill.AfterPresent(frame);
+        if (options_.sampleEvery > 0 && (frame + 1) % options_.sampleEvery == 0) {
+            PrintHealthSample(scene.Name(), frame + 1, render);
         }
         ++stats.drawnFrames;
         stats.seconds += took;
@@ -102,6 +114,7 @@ FrameStats FrameLoop::Play(Scene& scene) {
             drawsAtReport = stats.draws;
         }
     }
+    stats.drill = drill.Stats();
     // A scene that ends with the device lost leaves it recovered for the next one.
     for (int attempt = 0; lost && attempt < 200; ++attempt) {
         lost = !render->UpdateDimensions();

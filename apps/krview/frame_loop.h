@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine_session.h"
+#include "loss_drill.h"
 #include "options.h"
 #include "scene.h"
 
@@ -20,6 +21,7 @@ struct FrameStats {
     int resets = 0;         // successful requested resets
     int failedChanges = 0;  // toggles or resets the device refused
     bool windowClosed = false;
+    DrillStats drill;  // the loss drill's figures, when it ran
 };
 
 class FrameLoop {

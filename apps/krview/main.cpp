@@ -61,6 +61,9 @@ int PlayScenes(krview::EngineSession& session, const krview::Options& options,
         render->SetDeviceObject(&scene);
         krview::FrameLoop loop(session, options);
         outcome.stats = loop.Play(scene);
+        if (outcome.stats.drill.Failed()) {
+            code = kExitSceneFailed;
+        }
         if (!options.capture.empty()) {
             outcome.capture =
                 krview::ScenePicturePath(options.capture, scene.Name(), scenes.size() > 1);

@@ -70,7 +70,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         } else if (name == "--scene" || name == "--frames" || name == "--config" ||
                    name == "--media" || name == "--log" || name == "--screenshot" ||
                    name == "--size" || name == "--toggle-every" || name == "--reset-every" ||
-                   name == "--objects" || name == "--capture") {
+                   name == "--objects" || name == "--capture" || name == "--lose-every" ||
+                   name == "--sample-every") {
             value = needValue();
             if (value == nullptr) {
                 return false;
@@ -90,6 +91,12 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                     return bad("expected a frame count of at least 1");
             } else if (name == "--reset-every") {
                 if (!ParseCount(value, 1, options.resetEvery))
+                    return bad("expected a frame count of at least 1");
+            } else if (name == "--lose-every") {
+                if (!ParseCount(value, 2, options.loseEvery))
+                    return bad("expected a frame count of at least 2");
+            } else if (name == "--sample-every") {
+                if (!ParseCount(value, 1, options.sampleEvery))
                     return bad("expected a frame count of at least 1");
             } else if (name == "--objects") {
                 if (!ParseCount(value, 1, options.objects) || options.objects > 100000) {
@@ -138,8 +145,12 @@ const char* UsageText() {
            "  --toggle-every N    switch window/full screen every N frames\n"
            "  --reset-every N     reset the device every N frames\n"
            "  --objects N         objects of the stress scene (default 200)\n"
+           "  --lose-every N      give up the foreground after every N-th frame and take it\n"
+           "                      back, checking each recovery of a full-screen device\n"
+           "  --sample-every N    print live blocks, references and log lines every N frames\n"
            "  --help              this text\n"
-           "exit codes: 0 done, 2 the device could not start, 64 bad command line\n";
+           "exit codes: 0 done, 1 a scene or a loss drill check failed, 2 the device could not\n"
+           "start, 64 bad command line\n";
 }
 
 }  // namespace krview

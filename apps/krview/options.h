@@ -19,6 +19,8 @@ struct Options {
     int toggleEvery = 0;
     int resetEvery = 0;
     int objects = 200;
+    int loseEvery = 0;    // give up the foreground after every N-th frame (the loss drill)
+    int sampleEvery = 0;  // print a health sample every N frames
     bool help = false;
 };
 

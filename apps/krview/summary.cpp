@@ -72,6 +72,15 @@ void PrintSummary(const std::vector<SceneOutcome>& scenes, const std::string& sc
                 "(%d frames waiting)\n",
                 s.toggles, s.resets, s.failedChanges, s.recoveries, s.lostFrames);
         }
+        const DrillStats& d = s.drill;
+        if (d.switches > 0) {
+            std::printf(
+                "            loss drill: %d switches away, %d devices lost, %d recoveries drawn "
+                "again identically; %d pictures differed, %d unreadable, %d times statics "
+                "missing, %d times dynamics not re-made as before\n",
+                d.switches, d.losses, d.verified, d.pictureMismatches, d.unreadable,
+                d.staticMismatches, d.dynamicMismatches);
+        }
         if (!scene.capture.empty()) {
             std::printf("            capture: %s%s\n", scene.capture.c_str(),
                         scene.captureFailed ? " (FAILED)" : "");
