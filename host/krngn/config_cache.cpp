@@ -143,9 +143,14 @@ bool KrConfigCache::Load(const char* path) {
         bool ok = PlainText(line);
         if (ok && !text.empty() && text[0] != ';' && text[0] != '#') {
             if (text[0] == '[') {
-                ok = text.size() > 2 && text.back() == ']';
+                std::string name;
+                if (text.size() > 2 && text.back() == ']') {
+                    name = Trim(text.substr(1, text.size() - 2));
+                }
+                // A header of blanks names nothing, like "[]": kept, it would be written back as
+                // "[]" and the next load would throw the whole file away.
+                ok = !name.empty();
                 if (ok) {
-                    std::string name = Trim(text.substr(1, text.size() - 2));
                     Store::Section* existing = nullptr;
                     for (Store::Section& s : sections) {
                         if (s.name == name) {
