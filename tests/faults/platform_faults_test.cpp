@@ -1,0 +1,642 @@
+// Every platform call of a device life made to fail in turn: the device survives each one,
+// reports it the way its rules say, still shuts down and is deleted, and leaves no host block and
+// no Direct3D reference behind.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <d3dx9.h>
+
+#include "d3d_ren_dev.h"
+#include "device_life.h"
+#include "kr_test_support.h"
+
+namespace {
+
+using faults::LifeOptions;
+using faults::LifeOutcome;
+using faults::Mark;
+using faults::Part;
+using krtest::RecordedCall;
+
+bool Is(const char* method, std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        if (std::strcmp(method, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What the platform typically answers when the call goes wrong.
+long TypicalFailure(const char* method) {
+    if (Is(method, {"Present", "TestCooperativeLevel"})) {
+        return D3DERR_DEVICELOST;
+    }
+    if (Is(method, {"CreateDevice", "Reset", "CheckDeviceType", "CheckDeviceFormat",
+                    "CheckDepthStencilMatch", "CheckDeviceMultiSampleType"})) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (Is(method,
+           {"CreateTexture", "CreateVertexBuffer", "CreateIndexBuffer",
+            "CreateOffscreenPlainSurface", "CreateRenderTarget", "CreateDepthStencilSurface"})) {
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    if (Is(method, {"CreateVertexShader", "CreateVertexDeclaration", "CreatePixelShader"})) {
+        return E_OUTOFMEMORY;
+    }
+    if (Is(method, {"D3DXAssembleShader", "D3DXCreateTextureFromFileA"})) {
+        return D3DXERR_INVALIDDATA;
+    }
+    if (Is(method, {"D3DXSaveSurfaceToFileA"})) {
+        return E_FAIL;
+    }
+    return D3DERR_INVALIDCALL;
+}
+
+// Calls whose every failure the device reports with a line of its own.
+bool FailureIsLogged(const char* method) {
+    return Is(method,
+              {"Direct3DCreate9", "CreateDevice", "Reset", "GetBackBuffer", "CreateVertexBuffer",
+               "CreateIndexBuffer", "CreateTexture", "D3DXCreateTextureFromFileA",
+               "D3DXAssembleShader", "CreateVertexShader", "CreateVertexDeclaration"});
+}
+
+// Calls whose failure the frame and the screenshot pass on, or drop, without a word.
+bool FailureIsSilent(const char* method) {
+    return Is(method,
+              {"Clear", "BeginScene", "EndScene", "Present", "GetDisplayMode",
+               "CreateOffscreenPlainSurface", "GetFrontBufferData", "D3DXSaveSurfaceToFileA"});
+}
+
+bool IsReport(const std::string& line) {
+    for (const char* word : {"WARNING:", "ERROR:", "CRITICAL:", "EARROR:"}) {
+        if (line.compare(0, std::strlen(word), word) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Where a part of a life begins, in platform calls and in log lines.
+struct PartStart {
+    Mark mark;
+    size_t logLines;
+};
+
+typedef std::tuple<int, int, int> PartKey;  // part, scene, frame
+PartKey KeyOf(const Mark& mark) {
+    return PartKey(static_cast<int>(mark.part), mark.scene, mark.frame);
+}
+
+// The lines logged in each part of a life.
+std::map<PartKey, std::vector<std::string>> LinesByPart(const std::vector<PartStart>& starts,
+                                                        const std::vector<std::string>& log) {
+    std::map<PartKey, std::vector<std::string>> lines;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        size_t end = i + 1 < starts.size() ? starts[i + 1].logLines : log.size();
+        end = std::min(end, log.size());
+        std::vector<std::string>& part = lines[KeyOf(starts[i].mark)];
+        for (size_t l = std::min(starts[i].logLines, end); l < end; ++l) {
+            part.push_back(log[l]);
+        }
+    }
+    return lines;
+}
+
+// The report lines of `lines` that `reference` does not have as many times.
+std::vector<std::string> NewReports(const std::vector<std::string>& lines,
+                                    const std::vector<std::string>& reference) {
+    std::multiset<std::string> known(reference.begin(), reference.end());
+    std::vector<std::string> added;
+    for (const std::string& line : lines) {
+        auto it = known.find(line);
+        if (it != known.end()) {
+            known.erase(it);
+        } else if (IsReport(line)) {
+            added.push_back(line);
+        }
+    }
+    return added;
+}
+
+std::vector<std::string> Methods(const std::vector<RecordedCall>& calls, size_t from = 0,
+                                 size_t to = static_cast<size_t>(-1)) {
+    std::vector<std::string> methods;
+    for (size_t c = from; c < calls.size() && c < to; ++c) {
+        methods.push_back(calls[c].method);
+    }
+    return methods;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// A life with its calls and where each part began.
+struct Recorded {
+    std::vector<PartStart> starts;
+    std::vector<RecordedCall> calls;
+    LifeOutcome outcome;
+    size_t End(size_t part) const {
+        return part + 1 < starts.size() ? starts[part + 1].mark.calls : calls.size();
+    }
+    // The calls of each frame of a scene, as method names.
+    std::vector<std::vector<std::string>> Frames(int scene) const {
+        std::vector<std::vector<std::string>> frames;
+        for (size_t i = 0; i < starts.size(); ++i) {
+            const Mark& mark = starts[i].mark;
+            if (mark.part == Part::Frame && mark.scene == scene) {
+                frames.push_back(Methods(calls, mark.calls, End(i)));
+            }
+        }
+        return frames;
+    }
+    // The method names of the life with the frames from `keep[scene]` on left out.
+    std::vector<std::string> Without(int keepBuiltins, int keepPaths) const {
+        std::vector<std::string> methods;
+        for (size_t i = 0; i < starts.size(); ++i) {
+            const Mark& mark = starts[i].mark;
+            const int keep = mark.scene == 0 ? keepBuiltins : keepPaths;
+            if (mark.part != Part::Frame || mark.frame < keep) {
+                std::vector<std::string> part = Methods(calls, mark.calls, End(i));
+                methods.insert(methods.end(), part.begin(), part.end());
+            }
+        }
+        return methods;
+    }
+};
+
+Recorded Record(faults::LifeStage& stage, krtest::D3DRecorder& recorder, int builtinsFrames,
+                int pathsFrames) {
+    Recorded life;
+    LifeOptions options;
+    options.frames[0] = builtinsFrames;
+    options.frames[1] = pathsFrames;
+    options.onPart = [&](const Mark& mark) {
+        life.starts.push_back({mark, static_cast<size_t>(GLog.CapturedCount())});
+    };
+    life.outcome = stage.Live(options);
+    life.calls = recorder.calls;
+    return life;
+}
+
+// Which calls of a scene's first frame are its own: the rest are, in order, the calls of every
+// later frame. All of them when the later frame is not found in the first in that way.
+std::vector<bool> FirstFrameOnly(const std::vector<std::string>& first,
+                                 const std::vector<std::string>& steady) {
+    std::vector<bool> own(first.size(), true);
+    size_t j = 0;
+    for (size_t i = 0; i < first.size() && j < steady.size(); ++i) {
+        if (first[i] == steady[j]) {
+            own[i] = false;
+            ++j;
+        }
+    }
+    if (j != steady.size()) {
+        own.assign(first.size(), true);
+    }
+    return own;
+}
+
+// Empty when the two lists are equal, else where and how they part.
+std::string Difference(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) {
+        ++i;
+    }
+    if (i == a.size() && i == b.size()) {
+        return "";
+    }
+    std::string text = "from call " + std::to_string(i + 1) + " (of " + std::to_string(a.size()) +
+                       " and " + std::to_string(b.size()) + "):";
+    for (size_t k = i; k < i + 6; ++k) {
+        text += " " + (k < a.size() ? a[k] : "-") + "/" + (k < b.size() ? b[k] : "-");
+    }
+    return text;
+}
+
+// Of `indices`, those that are the first or the last call of their method in their part.
+std::vector<size_t> FirstAndLastOfEachMethod(const Recorded& life,
+                                             const std::vector<size_t>& indices) {
+    std::map<std::pair<size_t, std::string>, std::pair<size_t, size_t>> ends;
+    for (size_t n : indices) {
+        size_t part = 0;
+        while (part + 1 < life.starts.size() && life.starts[part + 1].mark.calls <= n) {
+            ++part;
+        }
+        auto key = std::make_pair(part, std::string(life.calls[n].method));
+        auto found = ends.find(key);
+        if (found == ends.end()) {
+            ends[key] = std::make_pair(n, n);
+        } else {
+            found->second.second = n;
+        }
+    }
+    std::set<size_t> kept;
+    for (const auto& entry : ends) {
+        kept.insert(entry.second.first);
+        kept.insert(entry.second.second);
+    }
+    return std::vector<size_t>(kept.begin(), kept.end());
+}
+
+// What the current life is doing, for the message of a crash.
+char g_current[256] = "";
+LONG CALLBACK SayWhichLife(EXCEPTION_POINTERS* info) {
+    if (info->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && g_current[0]) {
+        std::fprintf(stderr, "access violation during %s\n", g_current);
+        std::fflush(stderr);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// What a life left behind once the device object was deleted.
+void CheckEnd(const LifeOutcome& life, std::vector<std::string>& wrong) {
+    if (life.blocksAfter != life.blocksBefore) {
+        wrong.push_back(std::to_string(life.blocksAfter - life.blocksBefore) + " host blocks left");
+    }
+    if (life.deviceCount > 0 || life.direct3DCount > 0) {
+        wrong.push_back("last Release of the device " + std::to_string(life.deviceCount) +
+                        ", of Direct3D " + std::to_string(life.direct3DCount));
+    }
+    const size_t released = static_cast<size_t>(
+        std::count(life.log.begin(), life.log.end(),
+                   std::string("Rendering device and resources safely released")));
+    if (released != 1 || life.log.empty() ||
+        life.log.back() != "\nRendering device requesting exit") {
+        wrong.push_back("the life did not end with Exit and deletion");
+    }
+}
+
+// Whether a failed call was reported as the device's rules say, from the lines of the part it
+// failed in against those of the same part of a life without the failure.
+void CheckReport(const RecordedCall& target, const std::vector<std::string>& lines,
+                 const std::vector<std::string>& referenceLines, int& alreadyFailing,
+                 std::vector<std::string>& wrong) {
+    const std::vector<std::string> added = NewReports(lines, referenceLines);
+    if (target.result < 0) {
+        ++alreadyFailing;  // the call fails on this machine anyway: its line is known
+    } else if (FailureIsLogged(target.method) && added.empty()) {
+        wrong.push_back("no WARNING or ERROR line");
+    } else if (FailureIsSilent(target.method) && !added.empty()) {
+        wrong.push_back("logged \"" + added[0] + "\"");
+    }
+}
+
+std::string Problem(size_t n, const RecordedCall& target, const std::vector<std::string>& wrong) {
+    std::string problem = "call " + std::to_string(n + 1) + " " + faults::Describe(target);
+    for (const std::string& w : wrong) {
+        problem += "; " + w;
+    }
+    return problem;
+}
+
+unsigned long DeviceReferences() {
+    KrD3DRenDev* device = static_cast<KrD3DRenDev*>(Engine().Render());
+    if (device == nullptr || device->Device() == nullptr) {
+        return 0;
+    }
+    device->Device()->AddRef();
+    return device->Device()->Release();
+}
+
+struct Tally {
+    int lives = 0;
+    int failures = 0;
+    int survived = 0;
+    int alreadyFailing = 0;
+    std::vector<std::string> problems;
+};
+
+// One life per call: the call fails, one frame more shows the device going on, then the life
+// goes straight to its screenshot, window changes and shut-down.
+void SweepOneByOne(faults::LifeStage& stage, krtest::D3DRecorder& recorder,
+                   const Recorded& reference, const std::vector<size_t>& indices, Tally& tally) {
+    const std::map<PartKey, std::vector<std::string>> referenceLines =
+        LinesByPart(reference.starts, reference.outcome.log);
+    const int frames[2] = {static_cast<int>(reference.Frames(0).size()),
+                           static_cast<int>(reference.Frames(1).size())};
+    for (size_t n : indices) {
+        const RecordedCall& target = reference.calls[n];
+        std::snprintf(g_current, sizeof g_current, "the life whose call %zu (%s) fails", n + 1,
+                      target.method);
+        std::vector<PartStart> starts;
+        bool failedBeforeFrame = false;
+        LifeOptions options;
+        options.frames[0] = frames[0];
+        options.frames[1] = frames[1];
+        options.onPart = [&](const Mark& mark) {
+            starts.push_back({mark, static_cast<size_t>(GLog.CapturedCount())});
+            if (mark.part == Part::Frame) {
+                failedBeforeFrame = recorder.calls.size() > n;
+            }
+        };
+        options.enoughFrames = [&] { return failedBeforeFrame; };
+        recorder.FailNthCall(static_cast<long>(n + 1), TypicalFailure(target.method));
+        LifeOutcome life = stage.Live(options);
+        recorder.StopFailing();
+        ++tally.lives;
+        ++tally.failures;
+
+        std::vector<std::string> wrong;
+        if (recorder.calls.size() <= n || !recorder.calls[n].injected ||
+            std::strcmp(recorder.calls[n].method, target.method) != 0) {
+            wrong.push_back("the life took another road before the call");
+        } else {
+            size_t part = 0;
+            while (part + 1 < starts.size() && starts[part + 1].mark.calls <= n) {
+                ++part;
+            }
+            const PartKey key = KeyOf(starts[part].mark);
+            CheckReport(target, LinesByPart(starts, life.log)[key], referenceLines.at(key),
+                        tally.alreadyFailing, wrong);
+        }
+        CheckEnd(life, wrong);
+        if (wrong.empty()) {
+            ++tally.survived;
+        } else {
+            tally.problems.push_back(Problem(n, target, wrong));
+        }
+    }
+    g_current[0] = 0;
+}
+
+// One long life per scene in which every call of the scene's steady frame fails once, each in
+// a frame of its own, followed by clean frames until the scene is back to its steady calls; the
+// host blocks and the device's references must then be where they were before the failure.
+void SweepSteadyFrames(faults::LifeStage& stage, krtest::D3DRecorder& recorder,
+                       const Recorded& whole, int scene, int firstSteady, Tally& tally) {
+    const std::vector<std::string> steady = whole.Frames(scene).back();
+    std::vector<std::string> steadyLines;
+    std::vector<long> steadyResults;
+    for (size_t i = 0; i < whole.starts.size(); ++i) {
+        const Mark& mark = whole.starts[i].mark;
+        if (mark.part == Part::Frame && mark.scene == scene && mark.frame == 29) {
+            for (size_t c = mark.calls; c < whole.End(i); ++c) {
+                steadyResults.push_back(whole.calls[c].result);
+            }
+            const size_t end = i + 1 < whole.starts.size() ? whole.starts[i + 1].logLines
+                                                           : whole.outcome.log.size();
+            steadyLines.assign(
+                whole.outcome.log.begin() + static_cast<long>(whole.starts[i].logLines),
+                whole.outcome.log.begin() + static_cast<long>(end));
+        }
+    }
+
+    size_t offset = 0;      // the call of the steady frame to fail next
+    size_t frameStart = 0;  // first call of the frame that just ended
+    size_t logStart = 0;
+    bool injected = false;   // the frame that just ended had a failing call
+    int unsteadyFrames = 0;  // frames since the last one that made the steady calls
+    int baselineBlocks = 0;
+    unsigned long baselineReferences = 0;
+    bool done = false;
+    LifeOptions options;
+    options.frames[0] = scene == 0 ? 1000000 : 0;
+    options.frames[1] = scene == 1 ? 1000000 : 0;
+    options.onPart = [&](const Mark& mark) {
+        if (mark.part != Part::Frame || mark.scene != scene) {
+            return;
+        }
+        const size_t now = recorder.calls.size();
+        const size_t logNow = static_cast<size_t>(GLog.CapturedCount());
+        const std::vector<std::string> frame = Methods(recorder.calls, frameStart, now);
+        const bool wasSteady = mark.frame > 0 && frame == steady;
+        if (injected) {
+            injected = false;
+            // A failure in the frame before may have sent this frame another way before it
+            // reached its failing call: that call is failed again in a later frame.
+            if (frame.size() > offset &&
+                std::equal(steady.begin(), steady.begin() + static_cast<long>(offset),
+                           frame.begin())) {
+                RecordedCall target{
+                    steady[offset].c_str(), {}, steadyResults[offset], false, {}, {}, ""};
+                std::vector<std::string> wrong;
+                if (!recorder.calls[frameStart + offset].injected) {
+                    wrong.push_back("the failure did not happen");
+                } else {
+                    const std::vector<std::string> log = krtest::LogLines();
+                    std::vector<std::string> lines(log.begin() + static_cast<long>(logStart),
+                                                   log.begin() + static_cast<long>(logNow));
+                    CheckReport(target, lines, steadyLines, tally.alreadyFailing, wrong);
+                }
+                ++tally.failures;
+                if (wrong.empty()) {
+                    ++tally.survived;
+                } else {
+                    tally.problems.push_back(Problem(offset, target, wrong) +
+                                             " (steady frame of scene " + std::to_string(scene) +
+                                             ")");
+                }
+                ++offset;
+            }
+        }
+        if (mark.frame == firstSteady + 1) {
+            baselineBlocks = krLiveBlocks();
+            baselineReferences = DeviceReferences();
+        }
+        if (mark.frame > firstSteady + 1 && offset < steady.size()) {
+            if (wasSteady) {
+                unsteadyFrames = 0;
+                if (krLiveBlocks() != baselineBlocks || DeviceReferences() != baselineReferences) {
+                    tally.problems.push_back(
+                        "before call " + std::to_string(offset + 1) +
+                        " of a steady frame of scene " + std::to_string(scene) + " failed: " +
+                        std::to_string(krLiveBlocks() - baselineBlocks) + " host blocks and " +
+                        std::to_string(static_cast<long>(DeviceReferences() - baselineReferences)) +
+                        " device references more than before the failures");
+                    baselineBlocks = krLiveBlocks();
+                    baselineReferences = DeviceReferences();
+                }
+                std::snprintf(g_current, sizeof g_current,
+                              "a steady frame of scene %d whose call %zu (%s) fails", scene,
+                              offset + 1, steady[offset].c_str());
+                recorder.FailNthCall(static_cast<long>(now + offset + 1),
+                                     TypicalFailure(steady[offset].c_str()));
+                injected = true;
+            } else if (++unsteadyFrames > 5) {
+                tally.problems.push_back("scene " + std::to_string(scene) +
+                                         " did not come back to its steady frames after call " +
+                                         std::to_string(offset) + " failed");
+                offset = steady.size();
+            }
+        }
+        done = offset >= steady.size() && !injected;
+        frameStart = now;
+        logStart = logNow;
+    };
+    options.sceneDone = [&](int) { return done; };
+    LifeOutcome life = stage.Live(options);
+    recorder.StopFailing();
+    g_current[0] = 0;
+    ++tally.lives;
+    std::vector<std::string> wrong;
+    CheckEnd(life, wrong);
+    if (!done) {
+        wrong.push_back("the scene ended before every call had failed");
+    }
+    if (!wrong.empty()) {
+        tally.problems.push_back(
+            Problem(0, RecordedCall{"(steady frames)", {}, 0, false, {}, {}, ""}, wrong));
+    }
+}
+
+TEST(PlatformFaults, EveryPlatformCallOfALifeMayFail) {
+    krtest::D3DRecorder recorder;
+    faults::LifeStage stage(&recorder);
+    void* handler = AddVectoredExceptionHandler(1, SayWhichLife);
+    auto clock = std::chrono::steady_clock::now();
+
+    // The first frame of a process builds an effector that no later life builds again: a life
+    // of its own takes it, so that the lives below all follow the same road.
+    Record(stage, recorder, 0, 1);
+
+    const Recorded whole = Record(stage, recorder, 30, 30);
+    ASSERT_TRUE(whole.outcome.started) << krtest::Join(whole.outcome.log);
+    ASSERT_EQ(whole.outcome.framesPlayed, 60);
+    std::vector<std::string> wrong;
+    CheckEnd(whole.outcome, wrong);
+    ASSERT_TRUE(wrong.empty()) << wrong[0];
+
+    // From which frame on every frame of a scene makes the same calls as the one before.
+    int firstSteady[2] = {0, 0};
+    std::vector<bool> firstOnly[2];
+    for (int scene = 0; scene < 2; ++scene) {
+        std::vector<std::vector<std::string>> frames = whole.Frames(scene);
+        ASSERT_EQ(frames.size(), 30u);
+        int first = 29;
+        while (first > 0 && frames[static_cast<size_t>(first - 1)] == frames[29]) {
+            --first;
+        }
+        ASSERT_LE(first, 1) << "scene " << scene << " settles only at frame " << first + 1;
+        firstSteady[scene] = first;
+        firstOnly[scene] = FirstFrameOnly(frames[0], frames[29]);
+    }
+
+    // The road of the one-by-one lives: no frame of the builtins scene (the frame after a
+    // failure is then one of the paths scene), two of the paths scene. Its calls are those of
+    // the whole life without the frames it leaves out.
+    const Recorded road = Record(stage, recorder, 0, 2);
+    // Without the builtins frames before it, the first paths frame sets a few states that the
+    // state cache would otherwise have held: that frame is the road's own; every other part
+    // makes the calls it makes in the whole life.
+    for (size_t i = 0; i < road.starts.size(); ++i) {
+        const Mark& mark = road.starts[i].mark;
+        if (mark.part == Part::Frame && mark.scene == 1 && mark.frame == 0) {
+            firstOnly[1] =
+                FirstFrameOnly(Methods(road.calls, mark.calls, road.End(i)), whole.Frames(1)[29]);
+            continue;
+        }
+        for (size_t w = 0; w < whole.starts.size(); ++w) {
+            if (KeyOf(whole.starts[w].mark) == KeyOf(mark)) {
+                ASSERT_EQ(
+                    Difference(Methods(road.calls, mark.calls, road.End(i)),
+                               Methods(whole.calls, whole.starts[w].mark.calls, whole.End(w))),
+                    "")
+                    << faults::PartName(mark.part) << " " << mark.scene << " " << mark.frame;
+            }
+        }
+    }
+    const Recorded builtinsRoad = Record(stage, recorder, 2, 2);
+    ASSERT_EQ(Difference(Methods(builtinsRoad.calls), whole.Without(2, 2)), "");
+
+    std::vector<size_t> oneByOne;
+    std::vector<size_t> builtinsFirstFrame;
+    size_t firstFrameCalls[2] = {0, 0};
+    for (size_t i = 0; i < road.starts.size(); ++i) {
+        const Mark& mark = road.starts[i].mark;
+        if (mark.part == Part::Frame && mark.frame > 0) {
+            continue;
+        }
+        for (size_t c = mark.calls; c < road.End(i); ++c) {
+            if (mark.part != Part::Frame || firstOnly[1][c - mark.calls]) {
+                oneByOne.push_back(c);
+            }
+        }
+    }
+    for (size_t i = 0; i < builtinsRoad.starts.size(); ++i) {
+        const Mark& mark = builtinsRoad.starts[i].mark;
+        if (mark.part == Part::Frame && mark.scene == 0 && mark.frame == 0) {
+            for (size_t c = mark.calls; c < builtinsRoad.End(i); ++c) {
+                if (firstOnly[0][c - mark.calls]) {
+                    builtinsFirstFrame.push_back(c);
+                }
+            }
+        }
+    }
+    for (int scene = 0; scene < 2; ++scene) {
+        firstFrameCalls[scene] =
+            static_cast<size_t>(std::count(firstOnly[scene].begin(), firstOnly[scene].end(), true));
+    }
+    // Unless the whole sweep is asked for, each method is failed at its first and its last call
+    // in each part of the life: the calls in between are the same call sites again.
+    const bool everyCall = std::getenv("KR_FAULTS_EVERY_CALL") != nullptr;
+    size_t candidates = oneByOne.size() + builtinsFirstFrame.size();
+    if (!everyCall) {
+        oneByOne = FirstAndLastOfEachMethod(road, oneByOne);
+        builtinsFirstFrame = FirstAndLastOfEachMethod(builtinsRoad, builtinsFirstFrame);
+    }
+    Tally tally;
+    std::printf("the lives so far: %.0f s\n", Seconds(clock));
+    auto part = std::chrono::steady_clock::now();
+    SweepOneByOne(stage, recorder, road, oneByOne, tally);
+    std::printf(
+        "%zu lives failing one call outside the frames or in the first paths frame: %.0f s\n",
+        oneByOne.size(), Seconds(part));
+    part = std::chrono::steady_clock::now();
+    SweepOneByOne(stage, recorder, builtinsRoad, builtinsFirstFrame, tally);
+    std::printf("%zu lives failing one call of the first builtins frame: %.0f s\n",
+                builtinsFirstFrame.size(), Seconds(part));
+    const int oneByOneLives = tally.lives;
+    for (int scene = 0; scene < 2; ++scene) {
+        part = std::chrono::steady_clock::now();
+        SweepSteadyFrames(stage, recorder, whole, scene, firstSteady[scene], tally);
+        std::printf("the long life of scene %d: %.0f s\n", scene, Seconds(part));
+    }
+    RemoveVectoredExceptionHandler(handler);
+
+    for (size_t i = 0; i < tally.problems.size() && i < 40; ++i) {
+        ADD_FAILURE() << tally.problems[i];
+    }
+    EXPECT_EQ(tally.problems.size(), 0u);
+    const std::vector<std::vector<std::string>> builtinsFrames = whole.Frames(0);
+    const std::vector<std::vector<std::string>> pathsFrames = whole.Frames(1);
+    std::printf(
+        "platform fault sweep: %d lives run, %d failures injected, %d survived (%d of calls that "
+        "fail on this adapter anyway), %.0f s\n"
+        "  a whole life makes %zu platform calls: %zu outside the frames, %zu in the first "
+        "frame of the builtins scene and %zu in each of its other 29, %zu in the first frame of "
+        "the paths scene and %zu in each of its other 29.\n"
+        "  %d lives failed one call each, of %zu candidates: the calls outside the frames and "
+        "the %zu calls of the first builtins frame and %zu of the first paths frame that later "
+        "frames do not make; %s\n"
+        "  2 long lives failed every call of a steady frame of each scene, one call a frame, "
+        "each frame after a frame that made the steady calls. The other calls of the first "
+        "frames are those of the steady frames, in order; frames 2 to 30 of each scene make the "
+        "same calls, method by method.\n",
+        tally.lives, tally.failures, tally.survived, tally.alreadyFailing, Seconds(clock),
+        whole.calls.size(),
+        whole.calls.size() - 30 * (builtinsFrames[1].size() + pathsFrames[1].size()) -
+            (builtinsFrames[0].size() - builtinsFrames[1].size()) -
+            (pathsFrames[0].size() - pathsFrames[1].size()),
+        builtinsFrames[0].size(), builtinsFrames[1].size(), pathsFrames[0].size(),
+        pathsFrames[1].size(), oneByOneLives, candidates, firstFrameCalls[0], firstFrameCalls[1],
+        everyCall ? "every candidate was failed."
+                  : "each method at its first and its last call in each part (every candidate "
+                    "with KR_FAULTS_EVERY_CALL set).");
+    std::fflush(stdout);
+}
+
+}  // namespace
