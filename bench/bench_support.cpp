@@ -103,12 +103,4 @@ int DifferingPixels(const std::vector<unsigned int>& a, const std::vector<unsign
     return differing;
 }
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".\\") : folder.substr(0, slash + 1);
-}
-
 }  // namespace krbench

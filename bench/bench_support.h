@@ -59,9 +59,6 @@ void Progress(const char* format, ...);
 int DifferingPixels(const std::vector<unsigned int>& a, const std::vector<unsigned int>& b,
                     int tolerance);
 
-// The folder of this program, with a trailing backslash.
-std::string ProgramFolder();
-
 // The presentation interval both sides of a comparison present with: a windowed device of the
 // rendering device always asks for the default interval, and the raw programs ask for the same.
 const UINT kPresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;

@@ -11,6 +11,8 @@
 #include <set>
 #include <string>
 
+#include <windows.h>
+
 #include "bench_support.h"
 #include "scenarios.h"
 
@@ -34,7 +36,11 @@ int main(int argc, char** argv) {
     }
     auto runs = [&](const char* name) { return wanted.empty() || wanted.count(name) != 0; };
 
-    std::string log = krbench::ProgramFolder() + "krbench.log";
+    // Beside the program and named after it, so that a copy run under another name keeps its own.
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string log(path);
+    log = log.substr(0, log.size() > 4 ? log.size() - 4 : log.size()) + ".log";
     GLog.Open(log.c_str());
 
     if (runs("startup")) {
