@@ -187,6 +187,10 @@ std::vector<Mutation> Mutations(const MediaFile& file, badinput::Seeded& random)
             out.push_back({"size field enlarged", bytes, detail, rowBeyond32Bits});
         }
     }
+    // Zeroing a byte that was zero already leaves the file intact: not a damaged file.
+    out.erase(std::remove_if(out.begin(), out.end(),
+                             [&](const Mutation& m) { return m.bytes == original; }),
+              out.end());
     return out;
 }
 
