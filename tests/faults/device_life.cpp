@@ -29,6 +29,26 @@ IDirect3D9* WINAPI CreateAndKeep(UINT version) {
     return d3d;
 }
 
+// The module's D3DX calls, wrapped to note which recorded calls D3DX made inside them.
+krtest::D3DRecorder* g_recorder = nullptr;
+std::vector<std::pair<size_t, size_t>> g_insideD3DX;
+HRESULT(WINAPI* g_innerLoad)(LPDIRECT3DDEVICE9, LPCSTR, LPDIRECT3DTEXTURE9*) = nullptr;
+HRESULT WINAPI LoadAndNote(LPDIRECT3DDEVICE9 device, LPCSTR path, LPDIRECT3DTEXTURE9* texture) {
+    const size_t first = g_recorder->calls.size() + 1;
+    const HRESULT hr = g_innerLoad(device, path, texture);
+    g_insideD3DX.push_back(std::make_pair(first, g_recorder->calls.size()));
+    return hr;
+}
+HRESULT(WINAPI* g_innerSave)
+(LPCSTR, D3DXIMAGE_FILEFORMAT, LPDIRECT3DSURFACE9, const PALETTEENTRY*, const RECT*) = nullptr;
+HRESULT WINAPI SaveAndNote(LPCSTR path, D3DXIMAGE_FILEFORMAT format, LPDIRECT3DSURFACE9 surface,
+                           const PALETTEENTRY* palette, const RECT* rect) {
+    const size_t first = g_recorder->calls.size() + 1;
+    const HRESULT hr = g_innerSave(path, format, surface, palette, rect);
+    g_insideD3DX.push_back(std::make_pair(first, g_recorder->calls.size()));
+    return hr;
+}
+
 std::string CurrentFolder() {
     char folder[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, folder);
@@ -80,11 +100,23 @@ LifeStage::LifeStage(krtest::D3DRecorder* recorder)
     }
     g_innerCreate = Platform().Direct3DCreate9;
     Platform().Direct3DCreate9 = CreateAndKeep;
+    if (recorder_ != nullptr) {
+        g_recorder = recorder_;
+        g_innerLoad = Platform().D3DXCreateTextureFromFileA;
+        Platform().D3DXCreateTextureFromFileA = LoadAndNote;
+        g_innerSave = Platform().D3DXSaveSurfaceToFileA;
+        Platform().D3DXSaveSurfaceToFileA = SaveAndNote;
+    }
     SetCurrentDirectoryA(krtest::MediaRoot().c_str());
+}
+
+const std::vector<std::pair<size_t, size_t>>& LifeStage::InsideD3DX() {
+    return g_insideD3DX;
 }
 
 LifeStage::~LifeStage() {
     RestorePlatform();
+    g_recorder = nullptr;
     SetCurrentDirectoryA(startFolder_.c_str());
     DeleteFileA(screenshotPath_.c_str());
 }
@@ -107,6 +139,7 @@ LifeOutcome LifeStage::Live(const LifeOptions& options, const std::function<void
     std::unique_ptr<krview::Scene> scenes[2] = {krview::MakeBuiltinsScene(),
                                                 krview::MakePathsScene()};
     g_kept = nullptr;
+    g_insideD3DX.clear();
     krtest::ClearLog();
     if (recorder_ != nullptr) {
         recorder_->Clear();

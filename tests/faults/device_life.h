@@ -76,6 +76,9 @@ class LifeStage {
     // The configuration each life starts from: a small window, full screen at the desktop size.
     static std::string Ini();
     const std::string& StartFolder() const { return startFolder_; }
+    // The calls that D3DX made on the device inside the module's D3DX calls in the last life,
+    // as ranges [first, end) of recorded call indices: the module sees only D3DX's result.
+    static const std::vector<std::pair<size_t, size_t>>& InsideD3DX();
 
   private:
     std::string startFolder_;
