@@ -86,7 +86,7 @@ class LifeStage {
     krtest::D3DRecorder* recorder_;
 };
 
-// The platform calls of a recorded life, grouped by where they happened.
+// A recorded call as a failure message names it: the method, with its file name or text.
 std::string Describe(const krtest::RecordedCall& call);
 
 }  // namespace faults
