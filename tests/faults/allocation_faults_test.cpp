@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "device_life.h"
 #include "kr_test_support.h"
 
@@ -289,41 +290,23 @@ long RunChild(const std::string& plan, size_t from, const long long steady[2],
                           " --allocation-steady-paths=" + std::to_string(steady[1]) +
                           " --allocation-settling=" + std::to_string(g_firstSteady[0]) + "," +
                           std::to_string(g_firstSteady[1]);
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION process = {};
-    std::vector<char> text(command.begin(), command.end());
-    text.push_back(0);
-    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        CloseHandle(out);
+    krtest::ChildProcess child;
+    if (!child.Start(command, output)) {
         return -2;
     }
     // A child that reports nothing for a minute is taken to hang.
     size_t reported = Lines(report).size();
     int quiet = 0;
-    while (WaitForSingleObject(process.hProcess, 5000) == WAIT_TIMEOUT) {
+    while (!child.Wait(5000)) {
         const size_t now = Lines(report).size();
         quiet = now == reported ? quiet + 1 : 0;
         reported = now;
         if (quiet >= 12) {
-            TerminateProcess(process.hProcess, 0xDEAD);
-            WaitForSingleObject(process.hProcess, INFINITE);
+            child.Terminate(0xDEAD);
             break;
         }
     }
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(out);
+    const DWORD code = child.ExitCode();
     return quiet >= 12 ? -1 : static_cast<long>(code);
 }
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "child_process.h"
 #include "png_writer.h"
 
 namespace krviewtest {
@@ -38,39 +39,19 @@ Run RunKrview(const std::string& arguments, int timeoutSeconds) {
     static int runs = 0;
     std::string outputPath = Fresh("krview_test_output_" + std::to_string(GetCurrentProcessId()) +
                                    "_" + std::to_string(++runs) + ".txt");
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (output == INVALID_HANDLE_VALUE) {
-        return run;
-    }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process = {};
     std::string program = ProgramFolder() + "\\krview.exe";
-    std::string command = "\"" + program + "\" " + arguments;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
     DWORD started = GetTickCount();
-    if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
-        if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeoutSeconds) * 1000) ==
-            WAIT_TIMEOUT) {
-            TerminateProcess(process.hProcess, 99);
-            WaitForSingleObject(process.hProcess, 5000);
+    {
+        krtest::ChildProcess child;
+        if (!child.Start("\"" + program + "\" " + arguments, outputPath)) {
+            return run;
         }
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        run.exitCode = static_cast<int>(code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        if (!child.Wait(static_cast<DWORD>(timeoutSeconds) * 1000)) {
+            child.Terminate(99);
+        }
+        run.exitCode = static_cast<int>(child.ExitCode());
     }
     run.seconds = (GetTickCount() - started) / 1000.0;
-    CloseHandle(output);
     std::ifstream in(outputPath, std::ios::binary);
     run.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return run;
