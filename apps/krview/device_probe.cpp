@@ -94,4 +94,9 @@ int LoadedStaticTextures(KrRenderBase* render) {
     return loaded;
 }
 
+int DynamicTextures(KrRenderBase* render) {
+    KrTextureMgrBase* textures = render->TextureMgr();
+    return textures != nullptr ? textures->CachedTextureCount(eTexDynamic) : 0;
+}
+
 }  // namespace krview

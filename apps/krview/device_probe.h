@@ -32,4 +32,7 @@ bool ReadRenderTarget(IDirect3DDevice9* device, std::vector<uint32_t>& pixels, u
 // Textures of the static cache that hold a Direct3D texture.
 int LoadedStaticTextures(KrRenderBase* render);
 
+// Entries of the dynamic cache.
+int DynamicTextures(KrRenderBase* render);
+
 }  // namespace krview

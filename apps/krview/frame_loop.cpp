@@ -92,7 +92,7 @@ FrameStats FrameLoop::Play(Scene& scene) {
             continue;
         }
         drill.AfterPresent(frame);
-        if (options_.sampleEvery > 0 && (frame + 1) % options_.sampleEvery == 0) {
+        if (Due(options_.sampleEvery, frame + 1)) {
             PrintHealthSample(scene.Name(), frame + 1, render);
         }
         ++stats.drawnFrames;

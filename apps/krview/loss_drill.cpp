@@ -109,9 +109,8 @@ void LossDrill::AfterPresent(int frame) {
         return;
     }
     if (referenceFrame_ == frame) {
-        KrTextureMgrBase* textures = render_->TextureMgr();
         staticsBefore_ = LoadedStaticTextures(render_);
-        dynamicsBefore_ = textures != nullptr ? textures->CachedTextureCount(eTexDynamic) : 0;
+        dynamicsBefore_ = DynamicTextures(render_);
         ++stats_.switches;
         away_ = true;
         framesAway_ = 0;
@@ -136,15 +135,15 @@ void LossDrill::Recovered() {
     if (!Active() || referenceFrame_ < 0) {
         return;
     }
-    KrTextureMgrBase* textures = render_->TextureMgr();
-    if (LoadedStaticTextures(render_) < staticsBefore_) {
+    const int statics = LoadedStaticTextures(render_);
+    if (statics < staticsBefore_) {
         ++stats_.staticMismatches;
         std::fprintf(stderr,
                      "krview: loss drill: %d static textures loaded after the recovery, "
                      "%d before the loss\n",
-                     LoadedStaticTextures(render_), staticsBefore_);
+                     statics, staticsBefore_);
     }
-    int dynamics = textures != nullptr ? textures->CachedTextureCount(eTexDynamic) : 0;
+    const int dynamics = DynamicTextures(render_);
     if (dynamics != dynamicsBefore_) {
         ++stats_.dynamicMismatches;
         std::fprintf(stderr,
