@@ -28,5 +28,11 @@ KRCR_API double krTAN(double radians);
 KRCR_API double krATAN(double value);
 KRCR_API unsigned long krFloatToDWORD(float value);
 
+// A crash of the process (an exception nobody handles) writes one line, "CRASH: exception CODE at
+// ADDRESS in MODULE+OFFSET", to stderr and to the log, and ends the process at once with
+// kKrCrashExitCode; no crash dialog, no debugger. Call it first thing in a program's main.
+const int kKrCrashExitCode = 70;
+KRCR_API void krInstallCrashReport();
+
 #include "kr_types.h"
 #include "kr_log.h"
