@@ -43,8 +43,7 @@ void D3DRecorder::StopFailing() {
     nthCall_ = 0;
 }
 
-size_t D3DRecorder::Begin(const char* method, std::vector<unsigned long long> args, bool* fail,
-                          long* hr) {
+size_t D3DRecorder::Begin(const char* method, bool* fail, long* hr) {
     ++sequence_;
     *fail = false;
     if (nthCall_ > 0 && sequence_ == nthCall_) {
@@ -77,7 +76,6 @@ size_t D3DRecorder::Begin(const char* method, std::vector<unsigned long long> ar
     }
     RecordedCall call;
     call.method = method;
-    call.args = std::move(args);
     calls.push_back(std::move(call));
     return calls.size() - 1;
 }

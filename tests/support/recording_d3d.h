@@ -1,19 +1,17 @@
 // A recording proxy of Direct3D 9 for tests: IDirect3D9 and IDirect3DDevice9 objects that forward
-// every method to Wine's real objects, record each call with its arguments, and can make a chosen
-// call fail without forwarding it. The same recorder can stand behind the device's platform seam.
+// every method to Wine's real objects, record each call, and can make a chosen call fail without
+// forwarding it. The same recorder can stand behind the device's platform seam.
 //
 // What an injected failure returns (the call is recorded and never forwarded):
 // - HRESULT methods: the injected HRESULT; every out pointer to a pointer (T**) is set null.
-// - UINT, BOOL, float, HMONITOR results: 0, FALSE, 0.0f, null (GetAvailableTextureMem ...).
-// - void methods (SetGammaRamp, GetGammaRamp, SetCursorPosition): nothing happens.
-// - AddRef/Release never fail, as they keep objects alive or free them; when recorded they still
-//   count for FailCall/FailNthCall, and a failure landing on one is spent without effect.
-// - The seam: Direct3DCreate9 returns null, the Win32 entries 0/FALSE, the D3DX entries the
-//   HRESULT with null out buffers.
+// - Other results (UINT, BOOL, float, HMONITOR, the seam's Win32 entries): zero or null.
+// - void methods: nothing happens.
+// - AddRef/Release/QueryInterface never fail and are recorded only with recordRefCounting.
 #pragma once
 
 #include <d3d9.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,25 +19,23 @@ namespace krtest {
 
 struct RecordedCall {
     const char* method;  // e.g. "SetRenderState", "CreateDevice", "Direct3DCreate9"
-    // Scalar arguments in order: integers and enums (signed ones sign-extended), floats as their
-    // bit pattern, pointers as their address.
-    std::vector<unsigned long long> args;
-    // What the caller got: the HRESULT, the ULONG count, a BOOL/UINT value, a float's bit
-    // pattern, 1/0 for a non-null/null pointer; for a void method 0, or the injected HRESULT.
+    // What the caller got: the HRESULT, the ULONG count, a BOOL/UINT value, 1/0 for a
+    // non-null/null pointer; for a void method 0, or the injected HRESULT.
     long result = 0;
     bool injected = false;  // made to fail by FailCall/FailNthCall, not forwarded
-    // The data behind pointer arguments where tests want it: the constants of
-    // Set{Vertex,Pixel}ShaderConstantF, the matrix of SetTransform/MultiplyTransform, the plane of
-    // SetClipPlane; the integers of Set{Vertex,Pixel}ShaderConstantI/B.
-    std::vector<float> floats;
-    std::vector<int> ints;
-    // The text of a string argument: the file name of the D3DX file functions, the source of
-    // D3DXAssembleShader.
+    // The first text argument: the file name of the D3DX file functions, the assembler's source.
     std::string text;
 };
 
+struct RecordingProxy;
+
 class D3DRecorder {
   public:
+    D3DRecorder();
+    ~D3DRecorder();
+    D3DRecorder(const D3DRecorder&) = delete;
+    D3DRecorder& operator=(const D3DRecorder&) = delete;
+
     std::vector<RecordedCall> calls;  // in order, both interfaces and the seam calls
     size_t Count(const char* method) const;
     std::vector<RecordedCall> CallsOf(const char* method) const;
@@ -51,13 +47,15 @@ class D3DRecorder {
     // Make the n-th recorded call overall (counting from the last Clear, 1-based) fail with `hr`.
     void FailNthCall(long n, long hr);
     void StopFailing();
-    bool recordRefCounting = false;  // AddRef/Release/QueryInterface are not recorded unless set
+    bool recordRefCounting = false;
     D3DPRESENT_PARAMETERS lastPresentParameters{};  // as passed to the last CreateDevice or Reset
 
-    // Used by the proxies: appends a call, decides whether it fails (and with what), and later
+    // Used by the proxies: appends a call and decides whether it fails (and with what), and later
     // stores its result. Nested calls (D3DX calling back into the device) get their own records.
-    size_t Begin(const char* method, std::vector<unsigned long long> args, bool* fail, long* hr);
+    size_t Begin(const char* method, bool* fail, long* hr);
     void Finish(size_t index, long result, bool injected);
+    // Every proxy handed out for this recorder; they live as long as it does.
+    std::vector<std::unique_ptr<RecordingProxy>> proxies_;
 
   private:
     struct Rule {
@@ -71,10 +69,9 @@ class D3DRecorder {
     long sequence_ = 0;  // calls recorded since the last Clear
 };
 
-// Wrap a real object; the returned proxy owns one reference to `real` (the caller's). Each proxy
-// deletes itself when the real object's count reaches 0, and its Release returns the real count.
-// CreateDevice on the proxy returns a proxied device recording into the same recorder, and that
-// device's GetDirect3D returns this proxy. The recorder must outlive every proxy.
+// A proxy of a real object, recording into `recorder`, which must outlive it; null for null.
+// Reference counts pass straight through to the real object. CreateDevice on the proxy returns a
+// proxied device, and that device's GetDirect3D returns the IDirect3D9 proxy.
 IDirect3D9* WrapDirect3D(IDirect3D9* real, D3DRecorder* recorder);
 IDirect3DDevice9* WrapDevice(IDirect3DDevice9* real, D3DRecorder* recorder);
 

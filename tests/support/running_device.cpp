@@ -1,5 +1,6 @@
 #include "running_device.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 namespace krtest {
@@ -44,11 +45,25 @@ void RunningDevice::Stop() {
     if (render_ == nullptr) {
         return;
     }
+    IDirect3DDevice9* device = Device()->Device();
+    IDirect3D9* d3d = Device()->Direct3D();
+    if (device != nullptr)
+        device->AddRef();
+    if (d3d != nullptr)
+        d3d->AddRef();
     render_->Exit();
     fnDeleteRenderingDevice(render_);
     render_ = nullptr;
     Engine().SetRender(nullptr);
     Engine().SetOSGUI(nullptr);
+    left_.device = device != nullptr ? device->Release() : 0;
+    left_.direct3D = d3d != nullptr ? d3d->Release() : 0;
+    left_.blocks = krLiveBlocks() - blocksAtStart_;
+    if (expectClean) {
+        EXPECT_EQ(0, left_.blocks) << "host blocks outlived the device";
+        EXPECT_EQ(0ul, left_.device) << "the Direct3D device outlived the device object";
+        EXPECT_EQ(0ul, left_.direct3D) << "the Direct3D object outlived the device object";
+    }
 }
 
 RunningDevice::~RunningDevice() {

@@ -23,8 +23,19 @@ class RunningDevice {
 
     // Init through the engine's interface; false when the device could not start.
     bool Start();
-    // Exit and deletion, as the engine ends a device; safe to call twice.
+    // Exit and deletion, as the engine ends a device; safe to call twice. Then the leak checks of
+    // every device life: host live blocks back where they were before the device object was made,
+    // and the device's releases of its Direct3D device and Direct3D object the last ones (a
+    // reference the harness took beforehand is the last to go). Unless `expectClean` was cleared,
+    // a leak fails the test; Left() tells what was left either way.
     void Stop();
+    struct Leftovers {
+        int blocks = 0;              // host live blocks more than before the device object
+        unsigned long device = 0;    // references left on the Direct3D device
+        unsigned long direct3D = 0;  // and on the Direct3D object
+    };
+    const Leftovers& Left() const { return left_; }
+    bool expectClean = true;
 
     KrRenderBase* Render() const { return render_; }
     KrD3DRenDev* Device() const { return static_cast<KrD3DRenDev*>(render_); }
@@ -46,6 +57,7 @@ class RunningDevice {
     KrSpriteDaemon sprites_;
     KrRenderBase* render_ = nullptr;
     int blocksAtStart_ = 0;
+    Leftovers left_;
 };
 
 }  // namespace krtest

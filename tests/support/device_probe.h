@@ -1,0 +1,52 @@
+// The one white-box view of the device's tests: the device object and its buffers are friends of
+// these probes, which open what a test must set up or read back that the engine's interface hides.
+// Add an accessor here only when a check cannot be made through the engine's interface.
+#pragma once
+
+#include <string>
+
+#include "buffers.h"
+#include "d3d_ren_dev.h"
+
+class KrD3DRenDevProbe {
+  public:
+    explicit KrD3DRenDevProbe(KrD3DRenDev& device) : d_(device) {}
+
+    // Hands the device a Direct3D object of its own (one reference, released by ExitAPI).
+    void UseDirect3D(IDirect3D9* d3d) {
+        d3d->AddRef();
+        d_.d3d = d3d;
+    }
+    // A device and managers the test made; Detach before deletion when the test keeps the device.
+    void Attach(IDirect3DDevice9* device, KrTextureMgrBase* textures = nullptr,
+                KrEffectorMgr* effectors = nullptr) {
+        d_.device = device;
+        if (textures != nullptr)
+            d_.textureMgr = textures;
+        if (effectors != nullptr)
+            d_.fxMgr = effectors;
+    }
+    void Detach() { d_.device = nullptr; }
+
+    D3DAdapterInfo& Adapter(int index) { return d_.adapters[index]; }
+    int& CurrentAdapter() { return d_.currentAdapter; }
+    const TDArray<RenderStateEntry>& StateCache() const { return d_.stateCache; }
+    const TDArray<TextureStageEntry>& StageCache() const { return d_.stageCache; }
+    int ShaderCount() const { return d_.shaders.Count(); }
+    // The shader cache's other two lists, which must stay as long as the shaders'.
+    int SourceCount() const { return d_.sources.Count(); }
+    int DeclarationCount() const { return d_.declarations.Count(); }
+
+  private:
+    KrD3DRenDev& d_;
+};
+
+class KrD3DBufferProbe {
+  public:
+    static void SetInterface(KrD3DVertexBuffer& buffer, IDirect3DVertexBuffer9* object) {
+        buffer.buffer = object;
+    }
+    static void SetInterface(KrD3DIndexBuffer& buffer, IDirect3DIndexBuffer9* object) {
+        buffer.buffer = object;
+    }
+};
