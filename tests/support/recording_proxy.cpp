@@ -127,95 +127,77 @@ ULONG STDMETHODCALLTYPE ReleaseOf(Proxy* self) {
     return RecordCount(self, "Release", self->real->Release());
 }
 
-#define KR_NAME(Method)                              \
-    struct Name##Method {                            \
+#define KR_NAME(Prefix, Method)                      \
+    struct Prefix##Method {                          \
         static constexpr const char* text = #Method; \
     };
-#define KR_FORWARDER(Interface, Method) \
-    ForwarderOf<&Interface::Method, Name##Method>(&Interface::Method),
-#define KR_DEVICE_FORWARDER(Method) KR_FORWARDER(IDirect3DDevice9, Method)
-#define KR_D3D_FORWARDER(Method) KR_FORWARDER(IDirect3D9, Method)
+#define KR_DEVICE_NAME(Method) KR_NAME(DeviceName, Method)
+#define KR_D3D_NAME(Method) KR_NAME(D3DName, Method)
+#define KR_SEAM_NAME(Entry) KR_NAME(SeamName, Entry)
+#define KR_DEVICE_FORWARDER(Method) \
+    ForwarderOf<&IDirect3DDevice9::Method, DeviceName##Method>(&IDirect3DDevice9::Method),
+#define KR_D3D_FORWARDER(Method) \
+    ForwarderOf<&IDirect3D9::Method, D3DName##Method>(&IDirect3D9::Method),
 
-// IDirect3DDevice9 after QueryInterface, AddRef, Release, in the interface's order; GetDirect3D
-// and Reset are listed apart because their forwarders add to the plain one.
+// The methods after QueryInterface, AddRef and Release, in the interfaces' order; GetDirect3D,
+// Reset and CreateDevice stand apart because their forwarders add to the plain one.
+// clang-format off
 #define KR_DEVICE_METHODS_1(X) \
     X(TestCooperativeLevel) X(GetAvailableTextureMem) X(EvictManagedResources)
-#define KR_DEVICE_METHODS_2(X)                                                             \
-    X(GetDeviceCaps)                                                                       \
-    X(GetDisplayMode) X(GetCreationParameters) X(SetCursorProperties) X(SetCursorPosition) \
-        X(ShowCursor) X(CreateAdditionalSwapChain) X(GetSwapChain) X(GetNumberOfSwapChains)
-#define KR_DEVICE_METHODS_3(X)                                                                             \
-    X(Present)                                                                                             \
-    X(GetBackBuffer) X(GetRasterStatus) X(SetDialogBoxMode) X(SetGammaRamp) X(GetGammaRamp) X(             \
-        CreateTexture) X(CreateVolumeTexture) X(CreateCubeTexture) X(CreateVertexBuffer)                   \
-        X(CreateIndexBuffer) X(CreateRenderTarget) X(CreateDepthStencilSurface) X(                         \
-            UpdateSurface) X(UpdateTexture) X(GetRenderTargetData) X(GetFrontBufferData)                   \
-            X(StretchRect) X(ColorFill) X(CreateOffscreenPlainSurface) X(SetRenderTarget) X(               \
-                GetRenderTarget) X(SetDepthStencilSurface) X(GetDepthStencilSurface) X(BeginScene)         \
-                X(EndScene) X(Clear) X(SetTransform) X(GetTransform) X(MultiplyTransform) X(               \
-                    SetViewport) X(GetViewport) X(SetMaterial) X(GetMaterial) X(SetLight)                  \
-                    X(GetLight) X(LightEnable) X(GetLightEnable) X(SetClipPlane) X(GetClipPlane) X(        \
-                        SetRenderState) X(GetRenderState) X(CreateStateBlock) X(BeginStateBlock)           \
-                        X(EndStateBlock) X(SetClipStatus) X(GetClipStatus) X(GetTexture) X(                \
-                            SetTexture) X(GetTextureStageState) X(SetTextureStageState)                    \
-                            X(GetSamplerState) X(SetSamplerState) X(ValidateDevice) X(                     \
-                                SetPaletteEntries) X(GetPaletteEntries) X(SetCurrentTexturePalette)        \
-                                X(GetCurrentTexturePalette) X(SetScissorRect) X(GetScissorRect) X(         \
-                                    SetSoftwareVertexProcessing) X(GetSoftwareVertexProcessing)            \
-                                    X(SetNPatchMode) X(GetNPatchMode) X(DrawPrimitive) X(                  \
-                                        DrawIndexedPrimitive) X(DrawPrimitiveUP) X(DrawIndexedPrimitiveUP) \
-                                        X(ProcessVertices) X(CreateVertexDeclaration) X(                   \
-                                            SetVertexDeclaration) X(GetVertexDeclaration) X(SetFVF)        \
-                                            X(GetFVF) X(CreateVertexShader) X(SetVertexShader) X(          \
-                                                GetVertexShader) X(SetVertexShaderConstantF)               \
-                                                X(GetVertexShaderConstantF) X(                             \
-                                                    SetVertexShaderConstantI) X(GetVertexShaderConstantI)  \
-                                                    X(SetVertexShaderConstantB) X(                         \
-                                                        GetVertexShaderConstantB) X(SetStreamSource)       \
-                                                        X(GetStreamSource) X(SetStreamSourceFreq) X(       \
-                                                            GetStreamSourceFreq) X(SetIndices)             \
-                                                            X(GetIndices) X(CreatePixelShader) X(          \
-                                                                SetPixelShader) X(GetPixelShader)          \
-                                                                X(SetPixelShaderConstantF) X(              \
-                                                                    GetPixelShaderConstantF)               \
-                                                                    X(SetPixelShaderConstantI) X(          \
-                                                                        GetPixelShaderConstantI)           \
-                                                                        X(SetPixelShaderConstantB) X(      \
-                                                                            GetPixelShaderConstantB)       \
-                                                                            X(DrawRectPatch)               \
-                                                                                X(DrawTriPatch) X(         \
-                                                                                    DeletePatch)           \
-                                                                                    X(CreateQuery)
-#define KR_D3D_METHODS(X)                                                                          \
-    X(RegisterSoftwareDevice)                                                                      \
-    X(GetAdapterCount) X(GetAdapterIdentifier) X(GetAdapterModeCount) X(EnumAdapterModes)          \
-        X(GetAdapterDisplayMode) X(CheckDeviceType) X(CheckDeviceFormat)                           \
-            X(CheckDeviceMultiSampleType) X(CheckDepthStencilMatch) X(CheckDeviceFormatConversion) \
-                X(GetDeviceCaps) X(GetAdapterMonitor)
-KR_DEVICE_METHODS_1(KR_NAME)
-KR_DEVICE_METHODS_2(KR_NAME)
-KR_DEVICE_METHODS_3(KR_NAME)
-KR_NAME(GetDirect3D)
-KR_NAME(Reset)
-KR_NAME(CreateDevice)
-KR_NAME(RegisterSoftwareDevice)
-KR_NAME(GetAdapterCount)
-KR_NAME(GetAdapterIdentifier)
-KR_NAME(GetAdapterModeCount)
-KR_NAME(EnumAdapterModes)
-KR_NAME(GetAdapterDisplayMode)
-KR_NAME(CheckDeviceType)
-KR_NAME(CheckDeviceFormat)
-KR_NAME(CheckDeviceMultiSampleType)
-KR_NAME(CheckDepthStencilMatch)
-KR_NAME(CheckDeviceFormatConversion)
-KR_NAME(GetAdapterMonitor)
+#define KR_DEVICE_METHODS_2(X) \
+    X(GetDeviceCaps) X(GetDisplayMode) X(GetCreationParameters) X(SetCursorProperties) \
+    X(SetCursorPosition) X(ShowCursor) X(CreateAdditionalSwapChain) X(GetSwapChain) \
+    X(GetNumberOfSwapChains)
+#define KR_DEVICE_METHODS_3(X) \
+    X(Present) X(GetBackBuffer) X(GetRasterStatus) X(SetDialogBoxMode) X(SetGammaRamp) \
+    X(GetGammaRamp) X(CreateTexture) X(CreateVolumeTexture) X(CreateCubeTexture) \
+    X(CreateVertexBuffer) X(CreateIndexBuffer) X(CreateRenderTarget) \
+    X(CreateDepthStencilSurface) X(UpdateSurface) X(UpdateTexture) X(GetRenderTargetData) \
+    X(GetFrontBufferData) X(StretchRect) X(ColorFill) X(CreateOffscreenPlainSurface) \
+    X(SetRenderTarget) X(GetRenderTarget) X(SetDepthStencilSurface) X(GetDepthStencilSurface) \
+    X(BeginScene) X(EndScene) X(Clear) X(SetTransform) X(GetTransform) X(MultiplyTransform) \
+    X(SetViewport) X(GetViewport) X(SetMaterial) X(GetMaterial) X(SetLight) X(GetLight) \
+    X(LightEnable) X(GetLightEnable) X(SetClipPlane) X(GetClipPlane) X(SetRenderState) \
+    X(GetRenderState) X(CreateStateBlock) X(BeginStateBlock) X(EndStateBlock) X(SetClipStatus) \
+    X(GetClipStatus) X(GetTexture) X(SetTexture) X(GetTextureStageState) X(SetTextureStageState) \
+    X(GetSamplerState) X(SetSamplerState) X(ValidateDevice) X(SetPaletteEntries) \
+    X(GetPaletteEntries) X(SetCurrentTexturePalette) X(GetCurrentTexturePalette) \
+    X(SetScissorRect) X(GetScissorRect) X(SetSoftwareVertexProcessing) \
+    X(GetSoftwareVertexProcessing) X(SetNPatchMode) X(GetNPatchMode) X(DrawPrimitive) \
+    X(DrawIndexedPrimitive) X(DrawPrimitiveUP) X(DrawIndexedPrimitiveUP) X(ProcessVertices) \
+    X(CreateVertexDeclaration) X(SetVertexDeclaration) X(GetVertexDeclaration) X(SetFVF) \
+    X(GetFVF) X(CreateVertexShader) X(SetVertexShader) X(GetVertexShader) \
+    X(SetVertexShaderConstantF) X(GetVertexShaderConstantF) X(SetVertexShaderConstantI) \
+    X(GetVertexShaderConstantI) X(SetVertexShaderConstantB) X(GetVertexShaderConstantB) \
+    X(SetStreamSource) X(GetStreamSource) X(SetStreamSourceFreq) X(GetStreamSourceFreq) \
+    X(SetIndices) X(GetIndices) X(CreatePixelShader) X(SetPixelShader) X(GetPixelShader) \
+    X(SetPixelShaderConstantF) X(GetPixelShaderConstantF) X(SetPixelShaderConstantI) \
+    X(GetPixelShaderConstantI) X(SetPixelShaderConstantB) X(GetPixelShaderConstantB) \
+    X(DrawRectPatch) X(DrawTriPatch) X(DeletePatch) X(CreateQuery)
+#define KR_D3D_METHODS(X) \
+    X(RegisterSoftwareDevice) X(GetAdapterCount) X(GetAdapterIdentifier) X(GetAdapterModeCount) \
+    X(EnumAdapterModes) X(GetAdapterDisplayMode) X(CheckDeviceType) X(CheckDeviceFormat) \
+    X(CheckDeviceMultiSampleType) X(CheckDepthStencilMatch) X(CheckDeviceFormatConversion) \
+    X(GetDeviceCaps) X(GetAdapterMonitor)
+#define KR_SEAM_ENTRIES(X) \
+    X(D3DXAssembleShader) X(D3DXCreateTextureFromFileA) X(D3DXGetImageInfoFromFileA) \
+    X(D3DXCheckTextureRequirements) X(D3DXSaveSurfaceToFileA) X(SetWindowLongA) \
+    X(AdjustWindowRect) X(ShowCursor) X(GetWindowPlacement)
+// clang-format on
+KR_DEVICE_METHODS_1(KR_DEVICE_NAME)
+KR_DEVICE_METHODS_2(KR_DEVICE_NAME)
+KR_DEVICE_METHODS_3(KR_DEVICE_NAME)
+KR_DEVICE_NAME(GetDirect3D)
+KR_DEVICE_NAME(Reset)
+KR_D3D_METHODS(KR_D3D_NAME)
+KR_D3D_NAME(CreateDevice)
+KR_SEAM_ENTRIES(KR_SEAM_NAME)
 
 extern const void* const kDirect3DTable[];
 
 HRESULT STDMETHODCALLTYPE GetDirect3DOf(Proxy* self, IDirect3D9** d3d) {
-    const HRESULT hr = Forwarder<&IDirect3DDevice9::GetDirect3D, NameGetDirect3D, IDirect3DDevice9,
-                                 HRESULT, IDirect3D9**>(self, d3d);
+    const HRESULT hr = Forwarder<&IDirect3DDevice9::GetDirect3D, DeviceNameGetDirect3D,
+                                 IDirect3DDevice9, HRESULT, IDirect3D9**>(self, d3d);
     if (SUCCEEDED(hr) && d3d != nullptr && *d3d != nullptr) {
         *d3d = reinterpret_cast<IDirect3D9*>(ProxyFor(*d3d, self->recorder, kDirect3DTable));
     }
@@ -224,7 +206,7 @@ HRESULT STDMETHODCALLTYPE GetDirect3DOf(Proxy* self, IDirect3D9** d3d) {
 HRESULT STDMETHODCALLTYPE ResetOf(Proxy* self, D3DPRESENT_PARAMETERS* parameters) {
     if (parameters != nullptr)
         self->recorder->lastPresentParameters = *parameters;
-    return Forwarder<&IDirect3DDevice9::Reset, NameReset, IDirect3DDevice9, HRESULT,
+    return Forwarder<&IDirect3DDevice9::Reset, DeviceNameReset, IDirect3DDevice9, HRESULT,
                      D3DPRESENT_PARAMETERS*>(self, parameters);
 }
 
@@ -243,7 +225,7 @@ HRESULT STDMETHODCALLTYPE CreateDeviceOf(Proxy* self, UINT adapter, D3DDEVTYPE t
     if (parameters != nullptr)
         self->recorder->lastPresentParameters = *parameters;
     const HRESULT hr =
-        Forwarder<&IDirect3D9::CreateDevice, NameCreateDevice, IDirect3D9, HRESULT, UINT,
+        Forwarder<&IDirect3D9::CreateDevice, D3DNameCreateDevice, IDirect3D9, HRESULT, UINT,
                   D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**>(
             self, adapter, type, focus, behaviour, parameters, device);
     if (SUCCEEDED(hr) && device != nullptr && *device != nullptr) {
@@ -277,20 +259,6 @@ IDirect3D9* WINAPI RecordDirect3DCreate9(UINT sdkVersion) {
         sdkVersion);
 }
 
-#define KR_SEAM_ENTRIES(X)                                                                     \
-    X(D3DXAssembleShader)                                                                      \
-    X(D3DXCreateTextureFromFileA) X(D3DXGetImageInfoFromFileA) X(D3DXCheckTextureRequirements) \
-        X(D3DXSaveSurfaceToFileA) X(SetWindowLongA) X(AdjustWindowRect) X(ShowCursor)          \
-            X(GetWindowPlacement)
-KR_NAME(D3DXAssembleShader)
-KR_NAME(D3DXCreateTextureFromFileA)
-KR_NAME(D3DXGetImageInfoFromFileA)
-KR_NAME(D3DXCheckTextureRequirements)
-KR_NAME(D3DXSaveSurfaceToFileA)
-KR_NAME(SetWindowLongA)
-KR_NAME(AdjustWindowRect)
-KR_NAME(GetWindowPlacement)
-
 }  // namespace
 
 IDirect3D9* WrapDirect3D(IDirect3D9* real, D3DRecorder* recorder) {
@@ -308,7 +276,7 @@ IDirect3DDevice9* WrapDevice(IDirect3DDevice9* real, D3DRecorder* recorder) {
 void InstallRecordingPlatform(D3DRecorder* recorder) {
     g_seamRecorder = recorder;
     Platform().Direct3DCreate9 = RecordDirect3DCreate9;
-#define KR_RECORD_ENTRY(Entry) RecordEntry<&KrPlatform::Entry, Name##Entry>(&KrPlatform::Entry);
+#define KR_RECORD_ENTRY(Entry) RecordEntry<&KrPlatform::Entry, SeamName##Entry>(&KrPlatform::Entry);
     KR_SEAM_ENTRIES(KR_RECORD_ENTRY)
 #undef KR_RECORD_ENTRY
 }
