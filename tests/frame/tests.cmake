@@ -1,3 +1,2 @@
-# The first frame of a process is special: its test runs in a process of its own.
-kr_test_program(frame NAME frame FILTER -FirstFrame.*)
-kr_test_program(frame NAME frame_first FILTER FirstFrame.*)
+# A hang at shutdown (a capture left holding the device) fails at the time limit, not at CTest's.
+kr_test_program(frame TIMEOUT 120)

@@ -1,15 +1,16 @@
 #!/bin/sh
-# contact_sheet.sh TILES REFERENCE OUTPUT: labels the nine path tiles with their path names,
-# assembles them 3x3 into OUTPUT and compares it with REFERENCE. Passes when at most MAX_DIFFERENT
-# pixels differ by more than 5%.
+# contact_sheet.sh TILES REFERENCE OUTPUT: scales the nine path frames (800x600 bitmaps) to 160x120
+# tiles, labels them with their path names, assembles them 3x3 into OUTPUT and compares it with
+# REFERENCE. Passes when at most MAX_DIFFERENT pixels differ by more than 5%.
 tiles=$1 reference=$2 output=$3
 MAX_DIFFERENT=${MAX_DIFFERENT:-400}
 set --
-for tile in "$tiles"/[1-9]_*.png; do
-    name=$(basename "$tile" .png)
-    set -- "$@" -label "${name#?_}" "$tile"
+for frame in "$tiles"/[1-9]_*.bmp; do
+    name=$(basename "$frame" .bmp)
+    convert "$frame" -alpha off -scale 160x120 "$tiles/$name.png" || exit 1
+    set -- "$@" -label "${name#?_}" "$tiles/$name.png"
 done
-[ $# -eq 27 ] || { echo "expected 9 tiles in $tiles, found $(($# / 3))"; exit 1; }
+[ $# -eq 27 ] || { echo "expected 9 frames in $tiles, found $(($# / 3))"; exit 1; }
 rm -f "$output"
 montage "$@" -tile 3x3 -geometry 160x120+4+4 -font DejaVu-Sans -pointsize 11 -background '#303030' -fill white \
     "$output" || exit 1
