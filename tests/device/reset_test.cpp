@@ -1,0 +1,177 @@
+// Resets and the full-screen toggle of Wine's device under the virtual desktop: what a reset
+// releases and restores, the walk along the mode list to the configured size, the window's style
+// and place, and the render-state cache after a reset put the device back to its defaults.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+#include "device_probe.h"
+#include "running_device.h"
+
+namespace {
+
+using krtest::LogLines;
+
+class CountingDeviceObject : public KrDeviceDependent {
+  public:
+    void ReleaseDeviceObjects() override { ++releases; }
+    void RestoreDeviceObjects() override { ++restores; }
+    int releases = 0;
+    int restores = 0;
+};
+
+TEST(DeviceReset, ResizeReleasesAndRestoresTheDependants) {
+    krtest::D3DRecorder recorder;
+    krtest::RunningDevice run(&recorder);
+    ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
+    CountingDeviceObject object;
+    run.Render()->SetDeviceObject(&object);
+    KrTextureMgrBase* textures = run.Render()->TextureMgr();
+    ASSERT_GE(textures->CreateTexture(64, 64, eResFmtA8R8G8B8, 1), 0);
+    const size_t statics = static_cast<size_t>(textures->CachedTextureCount(eTexStatic));
+    ASSERT_GE(statics, 1u) << "the built-in shaders' fallback texture";
+
+    // A lost device fails its reset: the dependants stay released until a reset succeeds.
+    const struct {
+        bool lost;
+        int restores;
+    } steps[] = {{false, 1}, {true, 1}, {false, 2}};
+    int releases = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(releases);
+        recorder.Clear();
+        krtest::ClearLog();
+        if (step.lost)
+            recorder.FailCall("Reset", D3DERR_DEVICELOST);
+        EXPECT_EQ(run.Render()->UpdateDimensions(), !step.lost);
+        EXPECT_EQ(object.releases, ++releases);
+        EXPECT_EQ(object.restores, step.restores);
+        EXPECT_EQ(run.Render()->SpriteDaemon()->IsReady(), !step.lost);
+        // Static textures are loaded again from their files; dynamic ones wait for the engine.
+        EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileA"), statics);
+        EXPECT_EQ(textures->CachedTextureCount(eTexDynamic), 0);
+        EXPECT_EQ(LogLines(false),
+                  std::vector<std::string>(
+                      step.lost, "WARNING: Failed to Reset D3DDevice in UpdateDimensions()"));
+    }
+    EXPECT_EQ(run.Device()->BackBufferDesc().Width, 800u);
+    run.Render()->SetDeviceObject(nullptr);
+}
+
+TEST(FullScreenToggle, ModeSearchWalksTheListToTheConfiguredSize) {
+    krtest::D3DRecorder recorder;
+    krtest::RunningDevice run(&recorder);
+    ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
+    KrD3DRenDev& device = *run.Device();
+    D3DDeviceInfo& record = KrD3DRenDevProbe(device).Adapter(device.CurrentAdapter()).devices[0];
+    const UINT sizes[][2] = {{640, 480},  {800, 600},  {1024, 600},
+                             {1024, 768}, {1152, 864}, {1280, 1024}};
+    record.numModes = 6;
+    for (int i = 0; i < 6; ++i) {
+        record.modes[i].width = sizes[i][0];
+        record.modes[i].height = sizes[i][1];
+    }
+    const struct {
+        unsigned int start;
+        int width, height;
+        unsigned int end;
+        bool found;
+    } rows[] = {
+        {1, 1024, 768, 3, true},    // up by width, then by height
+        {1, 640, 480, 0, true},     // down
+        {2, 1024, 768, 2, true},    // as wide but shorter: no search at all
+        {1, 1024, 800, 4, true},    // the height search may end on a wider mode
+        {5, 1024, 600, 2, true},    // down by width, then by height
+        {1, 1600, 1200, 5, false},  // off the end
+        {1, 320, 200, 0, false},    // off the start
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.start << " to " << row.width << "x" << row.height);
+        record.currentMode = row.start;
+        Engine().GetConfig()->SetInteger("Display", "WindowWidth", row.width);
+        Engine().GetConfig()->SetInteger("Display", "WindowHeight", row.height);
+        recorder.Clear();
+        krtest::ClearLog();
+        EXPECT_EQ(device.ToggleFullScreen(false), row.found);
+        EXPECT_EQ(record.currentMode, row.end);
+        EXPECT_EQ(recorder.Count("Reset"), row.found ? 1u : 0u);
+        if (row.found) {
+            EXPECT_EQ(device.BackBufferDesc().Width, sizes[row.end][0]);
+            EXPECT_EQ(device.BackBufferDesc().Height, sizes[row.end][1]);
+        } else {
+            EXPECT_EQ(LogLines(false),
+                      std::vector<std::string>{"CRITICAL: Toggle fullscreen was unable to find "
+                                               "the requested display mode"});
+        }
+    }
+}
+
+TEST(FullScreenToggle, SwitchesToTheScreenSizeAndBackToTheWindowsPlace) {
+    krtest::RunningDevice run;  // a window of 800x600, a screen of 1024x768
+    ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
+    HWND window = run.Window().Handle();
+    SetWindowPos(window, nullptr, 50, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT before;
+    GetWindowRect(window, &before);
+    const LONG windowStyle = GetWindowLongA(window, GWL_STYLE);
+    const struct {
+        bool windowed;
+        UINT width, height;
+        const char* remembered;
+    } rows[] = {{false, 1024, 768, "StartFullScreen=1\n"}, {true, 800, 600, "StartFullScreen=0\n"}};
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.remembered);
+            ASSERT_TRUE(run.Render()->ToggleFullScreen(true)) << krtest::Join(LogLines());
+            EXPECT_EQ(run.Render()->Windowed(), row.windowed);
+            EXPECT_EQ(run.Device()->BackBufferDesc().Width, row.width);
+            EXPECT_EQ(run.Device()->BackBufferDesc().Height, row.height);
+            LONG style = GetWindowLongA(window, GWL_STYLE);
+            EXPECT_EQ(style & WS_CAPTION, row.windowed ? WS_CAPTION : 0) << std::hex << style;
+            EXPECT_NE(krtest::ReadFile(run.IniPath()).find(row.remembered), std::string::npos);
+        }
+    }
+    RECT after;
+    GetWindowRect(window, &after);
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), windowStyle);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+}
+
+TEST(RenderStateCache, SendsChangesOnlyAndTheToggleRestoresWhatTheResetCleared) {
+    krtest::D3DRecorder recorder;
+    krtest::RunningDevice run(&recorder);
+    ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
+    KrRenderBase& device = *run.Render();
+    const struct {
+        std::function<void()> request;
+        D3DRENDERSTATETYPE state;
+        DWORD value;
+        size_t sent;
+    } rows[] = {
+        {[&] { device.SetAlpha(false); }, D3DRS_ALPHABLENDENABLE, TRUE, 6},
+        {[&] { device.SetAlpha(true); }, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL, 0},
+        {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 1},
+        {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 0},
+        // The reset gives the device Direct3D's defaults back; the toggle sends the alpha states
+        // again itself, and the standard states send the cull mode that changed.
+        {[&] { device.ToggleFullScreen(false); }, D3DRS_ALPHATESTENABLE, TRUE, 7},
+        {[&] { device.SetAlpha(true); }, D3DRS_ALPHABLENDENABLE, TRUE, 0},
+        {[&] { device.SetPolyCullMode(eCullCCW); }, D3DRS_CULLMODE, D3DCULL_CCW, 0},
+        {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << &row - rows);
+        recorder.Clear();
+        row.request();
+        EXPECT_EQ(recorder.Count("SetRenderState"), row.sent);
+        DWORD value = 0xDEADBEEF;
+        run.Direct3DDevice()->GetRenderState(row.state, &value);
+        EXPECT_EQ(value, row.value);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#include "mock_direct3d.h"
+
+#include <cstring>
+
+#include "platform.h"
+
+namespace krtest {
+
+namespace {
+MockDirect3D* g_installed = nullptr;
+IDirect3D9* WINAPI CreateInstalled(UINT) {
+    g_installed->AddRef();
+    return g_installed;
+}
+}  // namespace
+
+using testing::_;
+using testing::Invoke;
+
+MockDirect3D::MockDirect3D() {
+    ON_CALL(*this, GetAdapterCount()).WillByDefault(Invoke([this] {
+        return static_cast<UINT>(adapters.size());
+    }));
+    ON_CALL(*this, GetAdapterIdentifier(_, _, _))
+        .WillByDefault(Invoke([this](UINT a, DWORD, D3DADAPTER_IDENTIFIER9* out) {
+            *out = At(a).identifier;
+            return S_OK;
+        }));
+    ON_CALL(*this, GetAdapterDisplayMode(_, _))
+        .WillByDefault(Invoke([this](UINT a, D3DDISPLAYMODE* out) {
+            *out = At(a).desktop;
+            return S_OK;
+        }));
+    ON_CALL(*this, GetAdapterModeCount(_, _)).WillByDefault(Invoke([this](UINT a, D3DFORMAT f) {
+        UINT count = 0;
+        for (const D3DDISPLAYMODE& mode : At(a).modes)
+            count += mode.Format == f ? 1 : 0;
+        return count;
+    }));
+    ON_CALL(*this, EnumAdapterModes(_, _, _, _))
+        .WillByDefault(Invoke([this](UINT a, D3DFORMAT f, UINT index, D3DDISPLAYMODE* out) {
+            for (const D3DDISPLAYMODE& mode : At(a).modes) {
+                if (mode.Format == f && index-- == 0)
+                    return *out = mode, S_OK;
+            }
+            return D3DERR_INVALIDCALL;
+        }));
+    ON_CALL(*this, GetDeviceCaps(_, _, _))
+        .WillByDefault(Invoke([this](UINT a, D3DDEVTYPE type, D3DCAPS9* out) {
+            *out = At(a).caps;
+            out->DeviceType = type;
+            return S_OK;
+        }));
+    ON_CALL(*this, CheckDeviceType(_, _, _, _, _)).WillByDefault(testing::Return(S_OK));
+    ON_CALL(*this, CheckDeviceFormat(_, _, _, _, _, _))
+        .WillByDefault(
+            Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT depth) {
+                for (D3DFORMAT offered : At(a).depthFormats) {
+                    if (offered == depth)
+                        return S_OK;
+                }
+                return D3DERR_NOTAVAILABLE;
+            }));
+    ON_CALL(*this, CheckDepthStencilMatch(_, _, _, _, _)).WillByDefault(testing::Return(S_OK));
+}
+
+MockAdapter& MockDirect3D::AddAdapter(const char* description,
+                                      const std::vector<D3DDISPLAYMODE>& modes) {
+    MockAdapter adapter{};
+    std::strncpy(adapter.identifier.Description, description, MAX_DEVICE_IDENTIFIER_STRING - 1);
+    std::strcpy(adapter.identifier.Driver, "mock.dll");
+    adapter.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
+    adapter.caps.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
+    adapter.caps.VertexShaderVersion = D3DVS_VERSION(1, 1);
+    adapter.caps.SrcBlendCaps = D3DPBLENDCAPS_SRCALPHA;
+    adapter.caps.DestBlendCaps = D3DPBLENDCAPS_INVSRCALPHA;
+    adapter.caps.TextureFilterCaps =
+        D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MAGFLINEAR | D3DPTFILTERCAPS_MIPFLINEAR;
+    adapter.caps.TextureOpCaps = D3DTEXOPCAPS_BUMPENVMAP;
+    adapter.modes = modes;
+    adapter.depthFormats = {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D32};
+    adapters.push_back(adapter);
+    return adapters.back();
+}
+
+void MockDirect3D::Install() {
+    g_installed = this;
+    Platform().Direct3DCreate9 = CreateInstalled;
+}
+
+}  // namespace krtest
