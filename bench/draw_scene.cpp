@@ -9,6 +9,7 @@
 // same for every object and sent once.
 #include <d3dx9.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "bench_support.h"
 #include "kr_test_support.h"
 #include "null_device.h"
+#include "recording_d3d.h"
 #include "scenarios.h"
 
 namespace krbench {
@@ -162,9 +164,17 @@ class ModuleScene {
         }
     }
 
-    void Frame(std::vector<KrCoords>& frames, std::vector<unsigned int>* picture) {
+    // With `counting`, the objects' Direct3D calls go through the recording proxy into it.
+    void Frame(std::vector<KrCoords>& frames, std::vector<unsigned int>* picture,
+               krtest::D3DRecorder* counting = nullptr) {
         render_->PreRender(ePreRenderClear);
+        IDirect3DDevice9*& behind = KrD3DRenDevProbe::Device(render_);
+        IDirect3DDevice9* real = behind;
+        if (counting != nullptr) {
+            behind = krtest::WrapDevice(real, counting);
+        }
         DrawObjects(frames);
+        behind = real;
         if (picture != nullptr) {
             krtest::ReadBackBuffer(static_cast<KrD3DRenDev*>(render_)->Device(), *picture, width_,
                                    height_);
@@ -285,11 +295,11 @@ class RawScene {
     }
 
     void Frame(const float* viewProjection, const std::vector<KrCoords>& frames,
-               std::vector<unsigned int>* picture) {
+               std::vector<unsigned int>* picture, krtest::D3DRecorder* counting = nullptr) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
         device_->SetVertexShaderConstantF(0, viewProjection, 4);
         device_->BeginScene();
-        DrawObjects(device_, frames);
+        DrawObjects(counting != nullptr ? krtest::WrapDevice(device_, counting) : device_, frames);
         if (picture != nullptr) {
             int width = 0, height = 0;
             krtest::ReadBackBuffer(device_, *picture, width, height);
@@ -370,6 +380,38 @@ void WarmUp(krtest::RunningDevice& running, ModuleScene& module, RawScene& raw) 
     }
 }
 
+// The Direct3D calls each side sends for the objects of a steady frame (after frames that drew the
+// same objects), counted by the recording proxy around the real devices.
+void CountCalls(ModuleScene& module, RawScene& raw, std::vector<KrCoords>& frames,
+                const float* viewProjection) {
+    krtest::D3DRecorder moduleCalls, rawCalls;
+    module.Frame(frames, nullptr, &moduleCalls);
+    raw.Frame(viewProjection, frames, nullptr, &rawCalls);
+    const double objects = static_cast<double>(frames.size());
+    const double modulePerObject = static_cast<double>(moduleCalls.calls.size()) / objects;
+    const double rawPerObject = static_cast<double>(rawCalls.calls.size()) / objects;
+    const std::string label = "K = " + std::to_string(frames.size());
+    ReportRow("calls", label, "calls/object",
+              Figure{modulePerObject, modulePerObject, modulePerObject},
+              Figure{rawPerObject, rawPerObject, rawPerObject});
+    for (const auto& [side, recorder] :
+         {std::make_pair("module", &moduleCalls), std::make_pair("raw", &rawCalls)}) {
+        std::vector<std::string> seen;
+        std::string methods;
+        for (const krtest::RecordedCall& call : recorder->calls) {
+            if (std::find(seen.begin(), seen.end(), call.method) != seen.end()) {
+                continue;
+            }
+            seen.push_back(call.method);
+            char part[96];
+            std::snprintf(part, sizeof part, "%s%s %.2f", methods.empty() ? "" : ", ", call.method,
+                          static_cast<double>(recorder->Count(call.method)) / objects);
+            methods += part;
+        }
+        ReportNote("calls", label + ", " + side + ": " + methods);
+    }
+}
+
 // Frames of K objects on Wine's device: frames per second of both sides.
 void DrawOnWine(krtest::RunningDevice& running, ModuleScene& module, RawScene& raw, int objects,
                 const Options& options) {
@@ -394,6 +436,8 @@ void DrawOnWine(krtest::RunningDevice& running, ModuleScene& module, RawScene& r
     ReportNote("draw", "K = " + std::to_string(objects) + ": " + std::to_string(differing) +
                            " of " + std::to_string(modulePicture.size()) +
                            " pixels differ between the two pictures");
+
+    CountCalls(module, raw, frames, viewProjection);
 
     double start = Now();
     module.Frame(frames, nullptr);

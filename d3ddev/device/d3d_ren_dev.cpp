@@ -164,6 +164,7 @@ bool KrD3DRenDev::ExitAPI() {
             device->SetStreamSource(static_cast<UINT>(stream), nullptr, 0, 0);
         }
     }
+    bound.Forget();  // the unbinding above went past the bind filter
     if (lineBuffer != nullptr) {
         lineBuffer->Release();
     }

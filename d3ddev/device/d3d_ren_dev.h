@@ -5,6 +5,7 @@
 
 #include <d3d9.h>
 
+#include "bind_filter.h"
 #include "d3ddev_api.h"
 #include "enum_records.h"
 #include "krngn.h"
@@ -141,6 +142,8 @@ class D3DDEV_API KrD3DRenDev : public KrRenderBase {
     // The first position of each text in the shader cache, so that a cache hit costs the same
     // however many texts are cached (shaders/).
     KrNameIndex sourceIndex;
+    // What was last sent of the bindings that repeat between draws (frame/).
+    KrBindFilter bound;
 };
 
 extern "C" {

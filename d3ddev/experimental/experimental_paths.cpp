@@ -194,13 +194,14 @@ static bool PreparePath(KrD3DRenDev& render, PathId id, unsigned int textureInde
     return true;
 }
 
-// Stream, shader and declaration of a prepared path.
-static void BindPath(IDirect3DDevice9* device, PathId id) {
+// Stream, shader and declaration of a prepared path, through the device's bind filter.
+static void BindPath(IDirect3DDevice9* device, KrBindFilter& bound, PathId id) {
     const ExperimentalPathState& state = g_paths[id];
-    device->SetStreamSource(0, static_cast<KrD3DVertexBuffer*>(state.buffer)->Interface(), 0,
-                            VertexStride(kPaths[id].quad.fvf));
-    device->SetVertexShader(static_cast<IDirect3DVertexShader9*>(state.shader));
-    device->SetVertexDeclaration(static_cast<IDirect3DVertexDeclaration9*>(state.declaration));
+    bound.SetStreamSource(device, 0, static_cast<KrD3DVertexBuffer*>(state.buffer)->Interface(),
+                          VertexStride(kPaths[id].quad.fvf));
+    bound.SetVertexShader(device, static_cast<IDirect3DVertexShader9*>(state.shader));
+    bound.SetVertexDeclaration(device,
+                               static_cast<IDirect3DVertexDeclaration9*>(state.declaration));
 }
 
 void KrD3DRenDev::NuDiffuse() {
@@ -209,29 +210,29 @@ void KrD3DRenDev::NuDiffuse() {
         return;
     }
     // Draws with whatever textures and stage states the device holds.
-    BindPath(device, kDiffuse);
+    BindPath(device, bound, kDiffuse);
     DrawQuad(device);
 }
 
 // The three single-texture paths that differ only in their quad and shader.
-static void DrawSingleTexturePath(KrD3DRenDev& render, PathId id) {
+static void DrawSingleTexturePath(KrD3DRenDev& render, KrBindFilter& bound, PathId id) {
     IDirect3DDevice9* device = render.Device();
     unsigned int textures[3];
     if (device == nullptr || !PreparePath(render, id, textures)) {
         return;
     }
-    BindPath(device, id);
+    BindPath(device, bound, id);
     ModulateTextureByDiffuse(device);
     render.SetTexture(textures[0], eTexStatic, 0);
     DrawQuad(device);
 }
 
 void KrD3DRenDev::NuDiffuseTex1() {
-    DrawSingleTexturePath(*this, kDiffuseTex1);
+    DrawSingleTexturePath(*this, bound, kDiffuseTex1);
 }
 
 void KrD3DRenDev::NuDiffuseTex1Unlit() {
-    DrawSingleTexturePath(*this, kDiffuseTex1Unlit);
+    DrawSingleTexturePath(*this, bound, kDiffuseTex1Unlit);
 }
 
 void KrD3DRenDev::NuRealDiffuseTex1Scroll(float) {
@@ -246,7 +247,7 @@ void KrD3DRenDev::NuRealDiffuseTex1Scroll(float) {
     SetConstant(device, 12, 0.0f, 0.0f, -1.0f, 0.0f);
     SetConstant(device, 11, 0.0f, 0.0f, 1.0f, 0.0f);
     SetConstant(device, 10, state.u, state.v, 0.0f, 0.0f);
-    BindPath(device, kScroll);
+    BindPath(device, bound, kScroll);
     ModulateTextureByDiffuse(device);
     SetTexture(textures[0], eTexStatic, 0);
     DrawQuad(device);
@@ -267,7 +268,7 @@ void KrD3DRenDev::NuRealDiffuseTex1RotScale() {
     // The rotation rows overwrite c11 with (0, 0, 0, 1) before the draw.
     SetRotationZ(device, 8, state.angle);
     SetConstant(device, 7, state.u, state.v, 0.0f, 0.0f);
-    BindPath(device, kRotScale);
+    BindPath(device, bound, kRotScale);
     ModulateTextureByDiffuse(device);
     SetTexture(textures[0], eTexStatic, 0);
     DrawQuad(device);
@@ -287,7 +288,7 @@ void KrD3DRenDev::NuRealDiffuseTex2() {
     SetConstant(device, 12, 0.0f, 0.0f, -1.0f, 0.0f);
     SetConstant(device, 11, 0.0f, 0.0f, 1.0f, 0.0f);
     SetConstant(device, 7, 0.0f, state.v, 0.0f, 0.0f);
-    BindPath(device, kTwoSets);
+    BindPath(device, bound, kTwoSets);
     TwoTextureModulate(device);
     SetTexture(textures[0], eTexStatic, 0);
     SetTexture(textures[1], eTexStatic, 1);
@@ -308,7 +309,7 @@ void KrD3DRenDev::NuCheatEnvMapping() {
     SetRotationZ(device, 4, state.angle);
     state.e += 0.016f;
     SetConstant(device, 8, state.e, 0.0f, 0.0f, 0.0f);
-    BindPath(device, kEnvironment);
+    BindPath(device, bound, kEnvironment);
     TwoTextureModulate(device);
     SetTexture(textures[0], eTexStatic, 0);
     SetTexture(textures[1], eTexStatic, 1);
@@ -327,7 +328,7 @@ void KrD3DRenDev::NuAlphaCheck() {
     SetConstant(device, 13, camera.x, camera.y, camera.z, 0.0f);
     SetConstant(device, 12, 0.0f, 0.0f, -1.0f, 0.0f);
     SetConstant(device, 11, 0.0f, 0.0f, 1.0f, 0.0f);
-    BindPath(device, kAlphaCheck);
+    BindPath(device, bound, kAlphaCheck);
 
     // First draw: the light map modulated by the vertex colour, the environment on top.
     SetStage(device, 0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
@@ -361,7 +362,7 @@ void KrD3DRenDev::NuBumpMapping() {
     SetConstant(device, 13, camera.x, camera.y, camera.z, 0.0f);
     SetConstant(device, 12, 0.0f, 0.0f, -1.0f, 0.0f);
     SetConstant(device, 11, 0.5f, 0.5f, 0.5f, 0.0f);
-    BindPath(device, kBump);
+    BindPath(device, bound, kBump);
     // This path binds its textures before its stage states.
     SetTexture(textures[0], eTexStatic, 0);
     SetTexture(textures[1], eTexStatic, 1);

@@ -10,7 +10,7 @@ bool KrD3DRenDev::SetStream(unsigned int stream, unsigned long fvf, KrVertexBuff
         return false;
     }
     IDirect3DVertexBuffer9* vertices = static_cast<KrD3DVertexBuffer*>(buffer)->Interface();
-    if (FAILED(device->SetStreamSource(stream, vertices, 0, stride))) {
+    if (FAILED(bound.SetStreamSource(device, stream, vertices, stride))) {
         GLog.DebugWriteLine("ERROR: Failure during iD3DDev9->SetStreamSource(...)");
         return false;
     }
@@ -19,10 +19,11 @@ bool KrD3DRenDev::SetStream(unsigned int stream, unsigned long fvf, KrVertexBuff
 
 // Binds the Direct3D texture held in a cache slot; an empty slot unbinds the stage rather than
 // failing the draw.
-static bool BindSlot(IDirect3DDevice9* device, unsigned int stage, void** slot) {
+static bool BindSlot(IDirect3DDevice9* device, KrBindFilter& bound, unsigned int stage,
+                     void** slot) {
     IDirect3DBaseTexture9* texture =
         slot != nullptr ? static_cast<IDirect3DBaseTexture9*>(*slot) : nullptr;
-    return SUCCEEDED(device->SetTexture(stage, texture));
+    return SUCCEEDED(bound.SetTexture(device, stage, texture));
 }
 
 bool KrD3DRenDev::SetTexture(unsigned int index, eTextureType type, unsigned int stage) {
@@ -39,7 +40,7 @@ bool KrD3DRenDev::SetTexture(unsigned int index, eTextureType type, unsigned int
         if (requested > textures->CachedTextureCount(eTexStatic) - 1LL) {
             index = 0;
         }
-        if (!BindSlot(device, stage,
+        if (!BindSlot(device, bound, stage,
                       textures->GetTextureInterface(static_cast<int>(index), eTexStatic))) {
             return false;
         }
@@ -51,14 +52,14 @@ bool KrD3DRenDev::SetTexture(unsigned int index, eTextureType type, unsigned int
         if (requested > textures->CachedTextureCount(eTexDynamic) - 1LL) {
             GLog.DebugPrintf("WARNING: Invalid dynamic texture index %i, setting .noshader instead",
                              static_cast<int>(index));
-            if (!BindSlot(device, stage, textures->GetTextureInterface(0, eTexStatic))) {
+            if (!BindSlot(device, bound, stage, textures->GetTextureInterface(0, eTexStatic))) {
                 return false;
             }
             lastTextureIndex = 0;
             lastTextureType = eTexStatic;
             return true;
         }
-        if (!BindSlot(device, stage,
+        if (!BindSlot(device, bound, stage,
                       textures->GetTextureInterface(static_cast<int>(index), eTexDynamic))) {
             return false;
         }

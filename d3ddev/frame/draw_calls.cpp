@@ -1,6 +1,6 @@
 // The draws: the current effector's pass decides alpha, texture stages, texture, declaration and
 // shader; then one Direct3D draw. Everything that can repeat between draws goes through the state
-// cache and the texture binding record, so a steady frame sends only what changes.
+// cache, the texture binding record and the bind filter, so a steady frame sends only what changes.
 #include "alpha_states.h"
 #include "buffers.h"
 #include "d3d_ren_dev.h"
@@ -54,9 +54,9 @@ long KrD3DRenDev::DrawPrimitive(unsigned long type, KrVertexBufferBase* buffer, 
             continue;
         }
         SetUpPass(pass, p);
-        device->SetVertexDeclaration(pass->declaration);
-        device->SetStreamSource(0, VerticesOf(buffer), 0, stride);
-        device->SetVertexShader(pass->shader);
+        bound.SetVertexDeclaration(device, pass->declaration);
+        bound.SetStreamSource(device, 0, VerticesOf(buffer), stride);
+        bound.SetVertexShader(device, pass->shader);
         if (SUCCEEDED(device->DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(type), 0,
                                             static_cast<UINT>(primitiveCount)))) {
             return S_OK;
@@ -95,13 +95,13 @@ long KrD3DRenDev::DrawPrimitive(unsigned long type, KrVertexBufferBase* buffer,
     } else {
         SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     }
-    if (FAILED(device->SetVertexDeclaration(pass->declaration))) {
+    if (FAILED(bound.SetVertexDeclaration(device, pass->declaration))) {
         GLog.DebugPrintf("ERROR: SetVertexDeclaration failed");
     }
-    if (FAILED(device->SetStreamSource(0, VerticesOf(buffer), 0, stride))) {
+    if (FAILED(bound.SetStreamSource(device, 0, VerticesOf(buffer), stride))) {
         GLog.DebugPrintf("ERROR: SetStreamSource failed");
     }
-    if (FAILED(device->SetVertexShader(pass->shader))) {
+    if (FAILED(bound.SetVertexShader(device, pass->shader))) {
         GLog.DebugPrintf("ERROR: SetVertexShader failed");
     }
     HRESULT drawn = device->DrawIndexedPrimitive(

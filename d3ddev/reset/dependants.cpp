@@ -3,9 +3,11 @@
 #include "d3d_ren_dev.h"
 
 bool KrD3DRenDev::ReleaseDependants() {
-    // Forget the binding so that the next SetTexture binds again on the reset device.
+    // Forget the binding so that the next SetTexture binds again on the reset device; every
+    // reset, new device and toggle comes through here, and Direct3D drops its bindings in each.
     lastTextureIndex = -1;
     lastTextureType = eTexStatic;
+    bound.Forget();
     KrRenderBase* engineDevice = Engine().Render();
     if (engineDevice != nullptr && engineDevice->TextureMgr() != nullptr &&
         TextureMgr() != nullptr) {

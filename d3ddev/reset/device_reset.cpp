@@ -30,6 +30,7 @@ bool KrD3DRenDev::Reset() {
         d3d->CreateDevice(static_cast<UINT>(currentAdapter), deviceInfo.deviceType,
                           presentParams.hDeviceWindow, mode.behaviorFlags, &presentParams, &device);
     if (SUCCEEDED(created)) {
+        bound.Forget();  // a new device has nothing bound
         ShowEngineCursor();
         PlaceEngineWindow(*this, Windowed());
         // The caps of the created device, which may differ from what the adapter reported.

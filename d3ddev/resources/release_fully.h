@@ -2,6 +2,8 @@
 // pointers without references, so whoever frees a resource drops every reference there is.
 #pragma once
 
+#include "bind_filter.h"
+
 template <class Interface>
 void ReleaseFully(Interface*& object) {
     if (object == nullptr) {
@@ -10,4 +12,6 @@ void ReleaseFully(Interface*& object) {
     while (object->Release() != 0) {
     }
     object = nullptr;
+    // Another object may now be made at the same address: no bind filter may take it for this one.
+    KrBindFilter::ResourceReleased();
 }

@@ -5,6 +5,7 @@
 
 #include "d3d_ren_dev.h"
 #include "platform.h"
+#include "release_fully.h"
 
 namespace {
 // The text of a string for a "%s" argument: an empty engine string holds no block at all.
@@ -23,15 +24,6 @@ KrStringT<char> AssemblerMessage(ID3DXBuffer* errors) {
                            static_cast<int>(errors->GetBufferSize()));
 }
 
-template <class Interface>
-void ReleaseFully(Interface* object) {
-    if (object == nullptr) {
-        return;
-    }
-    // The cache's reference is the only one handed out; nothing else may keep the object alive.
-    while (object->Release() > 0) {
-    }
-}
 }  // namespace
 
 bool KrD3DRenDev::CompileShader(KrStringT<char>& source, void** shader, void** declaration) {

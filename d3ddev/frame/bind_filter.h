@@ -1,0 +1,47 @@
+// The bindings that repeat from draw to draw (vertex declaration, vertex shader, the stream of the
+// draws, the texture of each stage) reach Direct3D only when they differ from what was last sent.
+// Whatever can change Direct3D's bindings behind the filter must make it forget:
+// - a new device, and every Reset of one (Direct3D drops its bindings there; this covers the
+//   full-screen toggle and the recovery from a lost device): ReleaseDependants forgets;
+// - shut-down, which unbinds textures and streams directly (ExitAPI);
+// - a resource released for good anywhere in the module (ReleaseFully): a new object may be
+//   made at the same address, and the filter would take it for the one it bound;
+// - calls that bypass it. The experimental paths and the engine's sprites go through it.
+#pragma once
+
+#include <d3d9.h>
+
+class KrBindFilter {
+  public:
+    KrBindFilter() { Forget(); }
+    void Forget();
+
+    HRESULT SetVertexDeclaration(IDirect3DDevice9* device,
+                                 IDirect3DVertexDeclaration9* declaration);
+    HRESULT SetVertexShader(IDirect3DDevice9* device, IDirect3DVertexShader9* shader);
+    HRESULT SetStreamSource(IDirect3DDevice9* device, UINT stream, IDirect3DVertexBuffer9* buffer,
+                            UINT stride);
+    HRESULT SetTexture(IDirect3DDevice9* device, DWORD stage, IDirect3DBaseTexture9* texture);
+
+    // Called by every release of a Direct3D resource for good: every filter forgets at its next
+    // bind. A count, not a list of filters, so that releasing costs one increment.
+    static void ResourceReleased() { ++releases_; }
+
+  private:
+    static const DWORD kStages = 8;
+    // A binding the filter does not know: never equal to a real object or null.
+    template <typename T>
+    static T* Unknown() {
+        return reinterpret_cast<T*>(~static_cast<UINT_PTR>(0));
+    }
+    // Forgets everything when a resource was released since the last bind.
+    void CatchUpWithReleases();
+
+    IDirect3DVertexDeclaration9* declaration_;
+    IDirect3DVertexShader9* shader_;
+    IDirect3DVertexBuffer9* streamBuffer_;  // of stream 0, the draws' stream
+    UINT streamStride_;
+    IDirect3DBaseTexture9* textures_[kStages];
+    unsigned int releasesSeen_;
+    static unsigned int releases_;
+};
