@@ -67,4 +67,41 @@ unsigned int StaticTexture(KrRenderBase* render, const char* name) {
                                            : 0;
 }
 
+bool SecondStageOff::Create(KrRenderBase* render) {
+    const DefaultVertex point = {0.0f, 0.0f, 0.0f, 0xFFFFFFFFu, 0.0f, 0.0f};
+    point_ = MakeVertexBuffer(render, &point, sizeof point, kDefaultFvf);
+    uint16_t degenerate[3] = {0, 0, 0};
+    if (point_ == nullptr ||
+        !render->CreateIndexBuffer(&indices_, sizeof degenerate, eIDX16, eMemSystem)) {
+        indices_ = nullptr;
+        return false;
+    }
+    // Filled once: a system-memory buffer keeps its indices through resets.
+    if (indices_->Populate(reinterpret_cast<unsigned char*>(degenerate), sizeof degenerate, true) ==
+        eLockFailed) {
+        return false;
+    }
+    secondStage_ =
+        TexturedEffector(render, "ShaderDefault", "krview.second-stage", 0, kPassSecondStage);
+    return secondStage_ >= 0;
+}
+
+int SecondStageOff::Apply(KrRenderBase* render) {
+    if (secondStage_ < 0) {
+        return 0;
+    }
+    render->SetTransform(nullptr);
+    render->SetEffector(static_cast<unsigned int>(secondStage_));
+    render->DrawPrimitive(kTriangleList, point_, indices_, sizeof(DefaultVertex), 0, 1, 1, 0, 0);
+    render->SetEffector(0);  // "ShaderDefault": one stage
+    render->DrawPrimitive(kTriangleList, point_, indices_, sizeof(DefaultVertex), 0, 1, 1, 0, 0);
+    return 2;
+}
+
+void SecondStageOff::Destroy() {
+    DropBuffer(point_);
+    DropBuffer(indices_);
+    secondStage_ = -1;
+}
+
 }  // namespace krview

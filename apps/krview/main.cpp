@@ -1,5 +1,5 @@
-// krview: the engine's main program. Loads the rendering device plug-in by name, drives it through
-// the engine's rendering interface only, plays the scenes, and says what it wrote.
+// krview: the engine's main program. Loads the rendering device plug-in from its own folder, drives
+// it through the engine's rendering interface only, plays the scenes, and says what it wrote.
 #include <windows.h>
 
 #include <cstdio>
@@ -86,6 +86,11 @@ int PlayScenes(krview::EngineSession& session, const krview::Options& options,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A fault ends krview with one line and exit code 70 instead of a dialog nobody closes.
+    krInstallCrashReport();
+    // Before any DLL is loaded: the media root, made the current folder below, holds files from
+    // anywhere, and no code may come from there.
+    krview::KeepDllSearchToInstallFolders();
     krview::Options options;
     std::string error;
     if (!krview::ParseOptions(argc, argv, options, error)) {
@@ -118,7 +123,7 @@ int main(int argc, char** argv) {
             return kExitDeviceFailed;
         }
         std::printf("krview: media root %s\n", media.c_str());
-        if (!plugin.Load("D3DDev.dll", error)) {
+        if (!plugin.Load(krview::ProgramFolder(), "D3DDev.dll", error)) {
             std::fprintf(stderr, "krview: %s\n", error.c_str());
             return kExitDeviceFailed;
         }

@@ -12,6 +12,8 @@ bool HoldsMediaSet(const std::string& folder) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+}  // namespace
+
 std::string ProgramFolder() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -19,8 +21,6 @@ std::string ProgramFolder() {
     size_t slash = text.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
 }
-
-}  // namespace
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) {

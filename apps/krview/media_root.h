@@ -6,6 +6,9 @@
 
 namespace krview {
 
+// The folder that holds krview.exe, without a trailing separator.
+std::string ProgramFolder();
+
 // An absolute form of `path`, taken relative to the current folder; empty stays empty.
 std::string AbsolutePath(const std::string& path);
 

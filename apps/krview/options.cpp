@@ -150,7 +150,8 @@ const char* UsageText() {
            "  --sample-every N    print live blocks, references and log lines every N frames\n"
            "  --help              this text\n"
            "exit codes: 0 done, 1 a scene or a loss drill check failed, 2 the device could not\n"
-           "start, 64 bad command line\n";
+           "start (or D3DDev.dll is not beside krview.exe), 64 bad command line, 70 krview\n"
+           "crashed (one CRASH line on standard error and in the log says where)\n";
 }
 
 }  // namespace krview

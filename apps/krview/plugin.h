@@ -1,4 +1,4 @@
-// The rendering device plug-in, loaded by name the way the engine loads it.
+// The rendering device plug-in, loaded by full path from krview's own folder.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,11 @@
 
 namespace krview {
 
+// Takes the current folder (the media root, which players fill with downloaded files) out of the
+// DLL search of the whole process: from here on only krview's folder and the system folders are
+// searched.
+void KeepDllSearchToInstallFolders();
+
 class Plugin {
   public:
     Plugin() = default;
@@ -16,8 +21,9 @@ class Plugin {
     Plugin(const Plugin&) = delete;
     Plugin& operator=(const Plugin&) = delete;
 
-    // Loads the module and finds its two entry points; on failure `error` says which step failed.
-    bool Load(const char* moduleName, std::string& error);
+    // Loads `folder`\`moduleName` and finds its two entry points; on failure `error` says which
+    // step failed and names the folder.
+    bool Load(const std::string& folder, const char* moduleName, std::string& error);
     KrRenderBase* CreateDevice();
     void DeleteDevice(KrRenderBase* device);
     void Unload();

@@ -42,7 +42,8 @@ class BuiltinsScene : public Scene {
             floorIndexBuffer_ = nullptr;
         }
         cube_ = MakeVertexBuffer(render, Cube(12.0f, 0xFFFFFFFFu), kDefaultFvf);
-        if (floorVertices_ == nullptr || floorIndexBuffer_ == nullptr || cube_ == nullptr) {
+        if (floorVertices_ == nullptr || floorIndexBuffer_ == nullptr || cube_ == nullptr ||
+            !secondStageOff_.Create(render)) {
             return false;
         }
         floorEffector_ =
@@ -70,7 +71,9 @@ class BuiltinsScene : public Scene {
     }
 
     int Draw(KrRenderBase* render, KrApplication& app, int frame) override {
-        int draws = 0;
+        // A reset, a toggle or the scene before may have left other values in both.
+        render->SetPolyCullMode(eCullCCW);
+        int draws = secondStageOff_.Apply(render);
         if (render->GetWidth() != overlayWidth_ || render->GetHeight() != overlayHeight_) {
             BuildOverlay();
         }
@@ -86,6 +89,7 @@ class BuiltinsScene : public Scene {
         DropBuffer(floorVertices_);
         DropBuffer(floorIndexBuffer_);
         DropBuffer(cube_);
+        secondStageOff_.Destroy();
         for (KrVertexBufferBase*& panel : panels_) {
             DropBuffer(panel);
         }
@@ -253,6 +257,7 @@ class BuiltinsScene : public Scene {
     std::vector<uint16_t> floorIndices_;
     int floorVertexCount_ = 0;
     KrVertexBufferBase* cube_ = nullptr;
+    SecondStageOff secondStageOff_;
     KrVertexBufferBase* panels_[3] = {nullptr, nullptr, nullptr};
     unsigned int overlayWidth_ = 0, overlayHeight_ = 0;
     int floorEffector_ = -1, bronzeEffector_ = -1, blueEffector_ = -1, dynamicEffector_ = -1;

@@ -35,8 +35,6 @@ class PathsScene : public Scene {
 
     bool Create(KrRenderBase* render, KrApplication& app) override {
         render->GroundGrid() = false;
-        // The path quads are wound counter-clockwise as seen from the cameras in front of them.
-        render->SetPolyCullMode(eCullNone);
         // The farthest camera stands 4500 units from its quad.
         render->NearZ() = 1.0f;
         render->FarZ() = 20000.0f;
@@ -47,6 +45,9 @@ class PathsScene : public Scene {
     void Animate(KrApplication&, int) override {}
 
     int Draw(KrRenderBase* render, KrApplication& app, int) override {
+        // The path quads are wound counter-clockwise as seen from the cameras in front of them.
+        // Every frame: a reset or a toggle puts the device's standard culling back.
+        render->SetPolyCullMode(eCullNone);
         float tanHalf =
             static_cast<float>(std::tan(app.Camera()->FOV() * 0.5f * 3.14159265f / 180.0f));
         float aspect =

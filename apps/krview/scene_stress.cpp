@@ -29,7 +29,7 @@ class StressScene : public Scene {
                              KrVector(0.0f, 0.0f, extent * 0.05f));
         cube_ = MakeVertexBuffer(render, Cube(9.0f, 0xFFFFFFFFu), kDefaultFvf);
         litCube_ = MakeVertexBuffer(render, LitCube(9.0f, 0xFFFFFFFFu), kLitFvf);
-        if (cube_ == nullptr || litCube_ == nullptr) {
+        if (cube_ == nullptr || litCube_ == nullptr || !secondStageOff_.Create(render)) {
             return false;
         }
         // Alternating effectors: the built-in default and lit ones, and textured copies.
@@ -57,6 +57,9 @@ class StressScene : public Scene {
     }
 
     int Draw(KrRenderBase* render, KrApplication&, int frame) override {
+        // A reset, a toggle or the scene before may have left other values in both.
+        render->SetPolyCullMode(eCullCCW);
+        int draws = secondStageOff_.Apply(render);
         float origin = -0.5f * kSpacing * static_cast<float>(columns_ - 1);
         for (int i = 0; i < objects_; ++i) {
             KrVector place(origin + kSpacing * static_cast<float>(i % columns_), 10.0f,
@@ -72,12 +75,13 @@ class StressScene : public Scene {
                 render->DrawPrimitive(kTriangleList, cube_, sizeof(DefaultVertex), 12);
             }
         }
-        return objects_;
+        return draws + objects_;
     }
 
     void Destroy(KrRenderBase* render) override {
         DropBuffer(cube_);
         DropBuffer(litCube_);
+        secondStageOff_.Destroy();
         render->FarZ() = 1000.0f;
     }
 
@@ -86,6 +90,7 @@ class StressScene : public Scene {
     int columns_ = 1;
     KrVertexBufferBase* cube_ = nullptr;
     KrVertexBufferBase* litCube_ = nullptr;
+    SecondStageOff secondStageOff_;
     int effectors_[4] = {0, -1, -1, -1};
     unsigned int textures_[3] = {0, 0, 0};
 };
