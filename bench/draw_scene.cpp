@@ -168,7 +168,7 @@ class ModuleScene {
     void Frame(std::vector<KrCoords>& frames, std::vector<unsigned int>* picture,
                krtest::D3DRecorder* counting = nullptr) {
         render_->PreRender(ePreRenderClear);
-        IDirect3DDevice9*& behind = KrD3DRenDevProbe::Device(render_);
+        IDirect3DDevice9*& behind = KrD3DRenDevProbe::Device(static_cast<KrD3DRenDev*>(render_));
         IDirect3DDevice9* real = behind;
         if (counting != nullptr) {
             behind = krtest::WrapDevice(real, counting);
