@@ -170,11 +170,15 @@ bool KrD3DRenDev::ExitAPI() {
     }
     // The experimental paths' quads hold the device too; a later device builds its own.
     ReleaseExperimentalPaths(this);
+    // Nulled once released: a second Exit, or a look at the device afterwards, finds nothing to
+    // release again.
     if (device != nullptr) {
         device->Release();
+        device = nullptr;
     }
     if (d3d != nullptr) {
         d3d->Release();
+        d3d = nullptr;
     }
     return true;
 }
