@@ -62,7 +62,6 @@ std::vector<TextRow> TextRows() {
         {bytes, false, "assemble", ""},
         {std::string("vs.1.1\0dcl_position v0\n", 23), true, nullptr, "0/2/0/0"},
         {padded, true, nullptr, "0/2/0/0"},
-        {"%s%s%n%n\ndcl_position v0", false, "assemble", "0/2/0/0"},
     };
 }
 
