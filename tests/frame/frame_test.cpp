@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "platform.h"
 #include "scene.h"
@@ -85,50 +86,11 @@ TEST(FramePixels, PlacementLineIndexedDrawsAndAlpha) {
     EXPECT_TRUE(krtest::ColourNear(At(blend, 540, 300), 0x0000FF, 2)) << At(blend, 540, 300);
 }
 
-TEST(FrameBindings, TexturesBindOnceAndOutOfRangeFallsBack) {
-    krtest::RunningDevice running;
-    ASSERT_TRUE(running.Start());
-    KrTextureMgrBase* textures = running.Render()->TextureMgr();
-    ASSERT_EQ(1u, textures->GetTexture(KrStringT<char>("Textures\\ui\\blackback.jpg")));
-    ASSERT_EQ(0, textures->CreateTexture(8, 8, eResFmtA8R8G8B8, 1));
-    auto past = static_cast<unsigned int>(textures->CachedTextureCount(eTexStatic));
-    void* fallback = *textures->GetTextureInterface(0, eTexStatic);
-    struct Row {
-        unsigned int index;
-        int type;
-        unsigned int stage;
-        bool bound;
-        void* held;  // what the stage holds afterwards
-        const char* line;
-    } rows[] = {
-        {1, eTexStatic, 0, true, *textures->GetTextureInterface(1, eTexStatic), nullptr},
-        {1, eTexStatic, 1, false, nullptr, nullptr},  // a repeat, whatever the stage
-        {past, eTexStatic, 0, true, fallback, nullptr},
-        {0, eTexStatic, 0, false, fallback, nullptr},  // the fallback was recorded
-        {0, eTexDynamic, 2, true, *textures->GetTextureInterface(0, eTexDynamic), nullptr},
-        {7, eTexDynamic, 0, true, fallback,
-         "WARNING: Invalid dynamic texture index 7, setting .noshader instead"},
-        {1, 3, 0, false, fallback,
-         "ERROR: KrD3DRenDev::SetTexture(...) was passed an invalid texture type enumeration"},
-    };
-    for (const Row& r : rows) {
-        krtest::ClearLog();
-        EXPECT_EQ(r.bound, running.Render()->SetTexture(r.index, eTextureType(r.type), r.stage));
-        IDirect3DBaseTexture9* held = nullptr;
-        running.Direct3DDevice()->GetTexture(r.stage, &held);
-        EXPECT_EQ(r.held, static_cast<void*>(held)) << r.index << " type " << r.type;
-        if (held != nullptr)
-            held->Release();
-        EXPECT_EQ(r.line ? std::vector<std::string>{r.line} : std::vector<std::string>{},
-                  krtest::LogLines());
-    }
-}
-
-// A failing call of the frame is its result. The screenshot: the front buffer as a bitmap of the
-// display mode's size whatever the name says; nothing saved from a failed read; the capture
-// surface gone every time. After an empty name the device must still shut down (the run's time
-// limit catches a hang there).
-TEST(FrameCalls, FailuresAreTheResultAndScreenshotsLeaveNothingBehind) {
+// A failing call of the frame is its result. The texture binding. The screenshot: the front buffer
+// as a bitmap of the display mode's size whatever the name says; nothing saved from a failed read;
+// the capture surface gone every time. After an empty name the device must still shut down (the
+// run's time limit catches a hang there).
+TEST(FrameCalls, FailuresBindingsAndScreenshots) {
     krtest::D3DRecorder recorder;
     krtest::RunningDevice running(&recorder);
     ASSERT_TRUE(running.Start());
@@ -141,6 +103,37 @@ TEST(FrameCalls, FailuresAreTheResultAndScreenshotsLeaveNothingBehind) {
     EXPECT_EQ(D3DERR_INVALIDCALL, render->EndRender());
     EXPECT_EQ(0u, recorder.Count("Clear") + recorder.Count("Present"));
     running.Direct3DDevice()->EndScene();
+
+    // Textures bind once; an index past a cache binds the fallback texture.
+    KrTextureMgrBase* textures = render->TextureMgr();
+    ASSERT_EQ(1u, textures->GetTexture(KrStringT<char>("Textures\\ui\\blackback.jpg")));
+    ASSERT_EQ(0, textures->CreateTexture(8, 8, eResFmtA8R8G8B8, 1));
+    auto past = static_cast<unsigned int>(textures->CachedTextureCount(eTexStatic));
+    void* fallback = *textures->GetTextureInterface(0, eTexStatic);
+    // Index, type, stage, bound, what the stage holds afterwards, the log line.
+    using Row = std::tuple<unsigned int, int, unsigned int, bool, void*, const char*>;
+    const Row rows[] = {
+        {1, eTexStatic, 0, true, *textures->GetTextureInterface(1, eTexStatic), nullptr},
+        {1, eTexStatic, 1, false, nullptr, nullptr},  // a repeat, whatever the stage
+        {past, eTexStatic, 0, true, fallback, nullptr},
+        {0, eTexStatic, 0, false, fallback, nullptr},  // the fallback was recorded
+        {0, eTexDynamic, 2, true, *textures->GetTextureInterface(0, eTexDynamic), nullptr},
+        {7, eTexDynamic, 0, true, fallback,
+         "WARNING: Invalid dynamic texture index 7, setting .noshader instead"},
+        {1, 3, 0, false, fallback,
+         "ERROR: KrD3DRenDev::SetTexture(...) was passed an invalid texture type enumeration"},
+    };
+    for (const auto& [index, type, stage, bound, expected, line] : rows) {
+        krtest::ClearLog();
+        EXPECT_EQ(bound, render->SetTexture(index, eTextureType(type), stage));
+        IDirect3DBaseTexture9* held = nullptr;
+        running.Direct3DDevice()->GetTexture(stage, &held);
+        EXPECT_EQ(expected, static_cast<void*>(held)) << index << " type " << type;
+        if (held != nullptr)
+            held->Release();
+        EXPECT_EQ(line ? std::vector<std::string>{line} : std::vector<std::string>{},
+                  krtest::LogLines());
+    }
 
     // D3DX refuses a null name as it refuses an empty one, but after a null name the device's
     // last Release may never return: the name must reach it as text.
