@@ -1,6 +1,5 @@
 // The frame on the real back buffer: where draws land through view and world, the line, indexed
 // against plain draws, alpha; the texture binding; failures of the frame; the screenshot.
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,8 +7,6 @@
 
 #include "platform.h"
 #include "scene.h"
-
-namespace {
 
 using scene::At;
 
@@ -157,13 +154,10 @@ TEST(FrameCalls, FailuresBindingsAndScreenshots) {
         std::string bytes = krtest::ReadFile(picture);
         ASSERT_EQ(*failing == 0, bytes.size() > 54) << failing;
         int size[2] = {};
-        if (*failing == 0)
-            std::memcpy(size, bytes.data() + 18, 8);
+        std::memcpy(size, bytes.data() + 18, bytes.size() > 26 ? sizeof size : 0);
         EXPECT_TRUE(*failing ||
                     (bytes.substr(0, 2) == "BM" && size[0] == 1280 && std::abs(size[1]) == 1024));
     }
     std::remove(picture.c_str());
     EXPECT_FALSE(nullName);
 }
-
-}  // namespace

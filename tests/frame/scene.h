@@ -18,8 +18,7 @@ inline void PlaceCamera(krtest::RunningDevice& running, float eyeZ = -10.0f, flo
     camera->FOV() = 90.0f;
     *camera->GetFrame() = KrCoords();
     camera->GetFrame()->P = KrVector(0.0f, 0.0f, eyeZ);
-    running.Render()->NearZ() = 1.0f;
-    running.Render()->FarZ() = farZ;
+    running.Render()->NearZ() = 1.0f, running.Render()->FarZ() = farZ;
 }
 
 struct Vertex {

@@ -4,13 +4,8 @@
 // runs first.
 #include <d3dx9.h>
 
-#include <algorithm>
-#include <string>
-
 #include "../frame/scene.h"
 #include "device_probe.h"
-
-namespace {
 
 using scene::At;
 
@@ -156,5 +151,3 @@ TEST(PathPixels, PathOnANewDeviceBuildsItsQuadThere) {
     // answered with, and must not outlive it. The path's quad keeps it until the device's Exit.
     second.Release();
 }
-
-}  // namespace

@@ -1,14 +1,14 @@
 // Buffers and textures on a running device: Populate ranges and locks, the index ring, the static
 // cache by name with its failed entries, the dynamic cache, and the reload after a reset.
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "buffers.h"
 #include "running_device.h"
-
-namespace {
 
 using Lines = std::vector<std::string>;
 
@@ -31,8 +31,7 @@ TEST(Buffers, WritesStayInsideAndTheIndexRingDiscardsOnlyAtTheWrap) {
     ASSERT_TRUE(running.Render()->CreateVertexBuffer(&vb, 240, fvf, eMemSystem, eUsageDynamic));
     IDirect3DVertexBuffer9* d3dVb = static_cast<KrD3DVertexBuffer*>(vb)->Interface();
     std::vector<unsigned char> data(240), expected(240, 0);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<unsigned char>(i * 7 + 3);
+    std::iota(data.begin(), data.end(), '\3');
     // Offset, size, with data, written, whole vertices written so far.
     for (auto [offset, size, withData, written, vertices] :
          std::vector<std::tuple<unsigned int, unsigned int, bool, bool, unsigned int>>{
@@ -104,11 +103,9 @@ TEST(Textures, StaticCacheByNameReusesTheFailedEntryAndReloadsAfterAReset) {
     ASSERT_EQ(1, textures->CachedTextureCount(eTexStatic));  // the fallback texture
     // Textures the loader made (a missing file may or may not reach it).
     auto created = [&recorder] {
-        int made = 0;
-        for (const auto& call : recorder.CallsOf("D3DXCreateTextureFromFileA")) {
-            made += call.result == 0;
-        }
-        return made;
+        auto calls = recorder.CallsOf("D3DXCreateTextureFromFileA");
+        return std::count_if(calls.begin(), calls.end(),
+                             [](const auto& c) { return c.result == 0; });
     };
     // Name, index, textures created by the look-up, entries afterwards.
     for (auto [name, index, loads, entries] :
@@ -152,5 +149,3 @@ TEST(Textures, StaticCacheByNameReusesTheFailedEntryAndReloadsAfterAReset) {
     EXPECT_FALSE(textures->GetDynamic(0, index));
     EXPECT_EQ(0, textures->CreateTexture(16, 16, eResFmtX8R8G8B8, 1));
 }
-
-}  // namespace
