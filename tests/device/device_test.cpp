@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "running_device.h"
 
 namespace {
@@ -30,7 +28,8 @@ TEST(DeviceLife, StartsOnWinesAdapterAndShutsDownOnce) {
     // The virtual desktop offers seven sizes of at least 800x600 in two formats.
     std::vector<std::string> lines = LogLines();
     EXPECT_TRUE(krtest::ContainsRun(lines, {"\t\tDetected 14 display modes on HAL adapter"}));
-    EXPECT_EQ(lines.back(), "\t\t\t800x600\tD3DFMT_X8R8G8B8\t-HW_VP-\tD3DFMT_D24X8");
+    EXPECT_TRUE(
+        krtest::ContainsRun(lines, {"\t\t\t800x600\tD3DFMT_X8R8G8B8\t-HW_VP-\tD3DFMT_D24X8"}));
     EXPECT_EQ(run.Render()->GetNumResolutions(), 7);
     EXPECT_NE(run.Direct3DDevice(), nullptr);
     EXPECT_NE(run.Render()->TextureMgr(), nullptr);

@@ -112,14 +112,15 @@ TEST_F(Enumeration, SelectionTakesTheLargestModeInsideTheWantedSize) {
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
         std::vector<D3DDISPLAYMODE> modes = UsualModes();
-        modes.push_back(Mode(1024, 1000, D3DFMT_R5G6B5));  // taller, in a later format group
+        // Taller in a format group before the desktop's; as wide but only as tall as safe mode.
+        modes.insert(modes.end(), {Mode(1024, 1000, D3DFMT_R5G6B5), Mode(1024, 600)});
         Renew().AddAdapter("Card A", modes);
         EXPECT_EQ(Start(Ini(row.fullScreen, row.width, row.height, 24, row.safe)),
                   row.chosen != nullptr);
         if (row.chosen != nullptr) {
             EXPECT_EQ(krtest::LogLines().back(), "\t\t\t" + std::string(row.chosen) +
                                                      "\tD3DFMT_X8R8G8B8\t-HW_VP-\tD3DFMT_D24X8");
-            EXPECT_EQ(run->Render()->GetNumResolutions(), 4) << "each size once";
+            EXPECT_EQ(run->Render()->GetNumResolutions(), 5) << "each size once";
         } else {
             EXPECT_EQ(LinesOf({"\t\tWARNING", "WARNING"}),
                       (Lines{"\t\tWARNING: Failed to select the suggested resolution of 800x599",
