@@ -5,6 +5,8 @@ const KrPlatform kReal = {
     ::Direct3DCreate9,
     ::D3DXAssembleShader,
     ::D3DXCreateTextureFromFileA,
+    ::D3DXGetImageInfoFromFileA,
+    ::D3DXCheckTextureRequirements,
     ::D3DXSaveSurfaceToFileA,
     ::SetWindowLongA,
     ::AdjustWindowRect,

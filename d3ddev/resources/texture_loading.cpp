@@ -1,5 +1,8 @@
 // KrD3DTextureMgr: the static cache, textures loaded from image files below the media directory
 // and found again by the name they were asked for.
+#include <cstdint>
+#include <cstdio>
+
 #include "log_text.h"
 #include "platform.h"
 #include "release_fully.h"
@@ -18,6 +21,75 @@ KrTextureMgrBase* EngineTextureMgr(KrTextureMgrBase* self) {
     return engineMgr != nullptr ? engineMgr : self;
 }
 
+uint32_t Little(const unsigned char* bytes, int count) {
+    uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+// Bitmaps are read here before D3DX sees them: D3DX's own image information copies every texel
+// of a 32-bit bitmap (to see whether its alpha is used) into a buffer sized from the header, so a
+// header claiming 65536 x 65536 texels takes the process down before any answer comes back. A
+// bitmap (with its file header or without) must claim a size within the device's maximum and, if
+// its rows are stored plainly, be long enough to hold them. Other files pass to D3DX.
+bool BitmapHoldable(const char* path, const D3DCAPS9& caps) {
+    FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return true;  // D3DX says what is wrong with it
+    }
+    unsigned char h[14 + 20] = {};
+    const size_t read = std::fread(h, 1, sizeof h, file);
+    std::fseek(file, 0, SEEK_END);
+    const long long size = std::ftell(file);
+    std::fclose(file);
+    const size_t at = read >= 2 && h[0] == 'B' && h[1] == 'M' ? 14 : 0;
+    const uint32_t header = Little(h + at, 4);
+    if (at == 0 && header != 12 && header != 40 && header != 108 && header != 124) {
+        return true;
+    }
+    if (read < at + 20) {
+        return false;
+    }
+    const bool core = header == 12;
+    const long long width =
+        core ? Little(h + at + 4, 2) : static_cast<int32_t>(Little(h + at + 4, 4));
+    long long height = core ? Little(h + at + 6, 2) : static_cast<int32_t>(Little(h + at + 8, 4));
+    const uint32_t bits = Little(h + at + (core ? 10 : 14), 2);
+    const uint32_t compression = core ? 0 : Little(h + at + 16, 4);
+    height = height < 0 ? -height : height;
+    if (width <= 0 || height <= 0 || width > caps.MaxTextureWidth ||
+        height > caps.MaxTextureHeight || bits == 0 || bits > 32) {
+        return false;
+    }
+    const long long rows = (width * bits + 31) / 32 * 4 * height;
+    return (compression != BI_RGB && compression != BI_BITFIELDS) || rows <= size;
+}
+
+// Whether the file's header describes a picture this device can hold: a plain texture of a
+// size within the device's maximum, in a format that D3DX can turn into one the device makes.
+// Decoders trust the header they read (a bitmap claiming 2147483647 texels a row takes the
+// process down while its rows are copied), so nothing else reaches the decoder.
+bool Holdable(IDirect3DDevice9* device, const char* path) {
+    D3DCAPS9 caps = {};
+    D3DXIMAGE_INFO info = {};
+    if (FAILED(device->GetDeviceCaps(&caps)) || !BitmapHoldable(path, caps) ||
+        FAILED(Platform().D3DXGetImageInfoFromFileA(path, &info))) {
+        return false;
+    }
+    if (info.ResourceType != D3DRTYPE_TEXTURE || info.Format == D3DFMT_UNKNOWN || info.Width == 0 ||
+        info.Height == 0 || info.Width > caps.MaxTextureWidth ||
+        info.Height > caps.MaxTextureHeight) {
+        return false;
+    }
+    UINT width = info.Width, height = info.Height, levels = 0;
+    D3DFORMAT format = info.Format;
+    return SUCCEEDED(Platform().D3DXCheckTextureRequirements(device, &width, &height, &levels, 0,
+                                                             &format, D3DPOOL_MANAGED)) &&
+           format != D3DFMT_UNKNOWN;
+}
+
 // Loads the file into `slot` (the interface field of a cache entry): the image's own size and
 // format, a full mip chain, the managed pool.
 bool LoadInto(IDirect3DDevice9* device, const KrStringT<char>& path, void** slot) {
@@ -25,6 +97,10 @@ bool LoadInto(IDirect3DDevice9* device, const KrStringT<char>& path, void** slot
         return false;
     }
     IDirect3DTexture9* texture = nullptr;
+    if (!Holdable(device, LogText(path))) {
+        *slot = nullptr;
+        return false;
+    }
     HRESULT result = Platform().D3DXCreateTextureFromFileA(device, LogText(path), &texture);
     *slot = SUCCEEDED(result) ? texture : nullptr;
     return SUCCEEDED(result) && texture != nullptr;

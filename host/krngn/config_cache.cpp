@@ -265,20 +265,49 @@ bool KrConfigCache::Save() {
         }
         out << '\n';
     }
-    std::string temp = store_->path + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) {
-        GLog.printf("WARNING: Could not write configuration file %s", temp.c_str());
-        return false;
+    // The new text goes to a file of its own that then replaces the old one whole: a write that
+    // fails (a full disk, a read-only file, a folder in the file's place) leaves the old file as
+    // it was, and the line says which step failed and why.
+    const std::string temp = store_->path + ".tmp";
+    const std::string data = out.str();
+    const char* step = "create";
+    // Replacing a read-only file or a folder is refused as Windows refuses it (Wine replaces a
+    // read-only file all the same).
+    const DWORD attributes = GetFileAttributesA(store_->path.c_str());
+    const bool refused = attributes != INVALID_FILE_ATTRIBUTES &&
+                         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+    if (refused) {
+        step = "replace";
     }
-    std::string data = out.str();
-    bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    written = std::fflush(f) == 0 && written;
-    written = std::fclose(f) == 0 && written;
-    if (!written || !MoveFileExA(temp.c_str(), store_->path.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        GLog.printf("WARNING: Could not write configuration file %s", store_->path.c_str());
-        std::remove(temp.c_str());
+    HANDLE file = refused ? INVALID_HANDLE_VALUE
+                          : CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = file != INVALID_HANDLE_VALUE;
+    if (ok) {
+        step = "write";
+        DWORD written = 0;
+        ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+             written == data.size() && FlushFileBuffers(file);
+        const DWORD error = GetLastError();
+        CloseHandle(file);
+        if (ok) {
+            step = "replace";
+            ok = MoveFileExA(temp.c_str(), store_->path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        } else {
+            SetLastError(error);
+        }
+    }
+    if (!ok) {
+        const DWORD error = refused ? ERROR_ACCESS_DENIED : GetLastError();
+        char why[256] = {};
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       0, why, sizeof why, nullptr);
+        std::string reason = why;
+        reason.erase(reason.find_last_not_of("\r\n. ") + 1);
+        DeleteFileA(temp.c_str());
+        GLog.printf("WARNING: Could not write configuration file %s (%s step, error %lu: %s)",
+                    store_->path.c_str(), step, static_cast<unsigned long>(error), reason.c_str());
         return false;
     }
     return true;

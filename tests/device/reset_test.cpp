@@ -13,6 +13,7 @@
 namespace {
 
 using krtest::LogLines;
+typedef std::vector<std::string> Lines;
 
 class CountingDeviceObject : public KrDeviceDependent {
   public:
@@ -23,41 +24,32 @@ class CountingDeviceObject : public KrDeviceDependent {
 };
 
 TEST(DeviceReset, ResizeReleasesAndRestoresTheDependants) {
+    CountingDeviceObject object;
     krtest::D3DRecorder recorder;
     krtest::RunningDevice run(&recorder);
     ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
-    CountingDeviceObject object;
     run.Render()->SetDeviceObject(&object);
     KrTextureMgrBase* textures = run.Render()->TextureMgr();
     ASSERT_GE(textures->CreateTexture(64, 64, eResFmtA8R8G8B8, 1), 0);
     const size_t statics = static_cast<size_t>(textures->CachedTextureCount(eTexStatic));
     ASSERT_GE(statics, 1u) << "the built-in shaders' fallback texture";
-
     // A lost device fails its reset: the dependants stay released until a reset succeeds.
-    const struct {
-        bool lost;
-        int restores;
-    } steps[] = {{false, 1}, {true, 1}, {false, 2}};
-    int releases = 0;
-    for (const auto& step : steps) {
-        SCOPED_TRACE(releases);
+    for (bool lost : {false, true, false}) {
+        const int releases = object.releases, restores = object.restores;
         recorder.Clear();
         krtest::ClearLog();
-        if (step.lost)
+        if (lost)
             recorder.FailCall("Reset", D3DERR_DEVICELOST);
-        EXPECT_EQ(run.Render()->UpdateDimensions(), !step.lost);
-        EXPECT_EQ(object.releases, ++releases);
-        EXPECT_EQ(object.restores, step.restores);
-        EXPECT_EQ(run.Render()->SpriteDaemon()->IsReady(), !step.lost);
+        EXPECT_EQ(run.Render()->UpdateDimensions(), !lost);
+        EXPECT_EQ(object.releases, releases + 1);
+        EXPECT_EQ(object.restores, restores + (lost ? 0 : 1));
+        EXPECT_EQ(run.Render()->SpriteDaemon()->IsReady(), !lost);
         // Static textures are loaded again from their files; dynamic ones wait for the engine.
         EXPECT_EQ(recorder.Count("D3DXCreateTextureFromFileA"), statics);
         EXPECT_EQ(textures->CachedTextureCount(eTexDynamic), 0);
         EXPECT_EQ(LogLines(false),
-                  std::vector<std::string>(
-                      step.lost, "WARNING: Failed to Reset D3DDevice in UpdateDimensions()"));
+                  Lines(lost, "WARNING: Failed to Reset D3DDevice in UpdateDimensions()"));
     }
-    EXPECT_EQ(run.Device()->BackBufferDesc().Width, 800u);
-    run.Render()->SetDeviceObject(nullptr);
 }
 
 TEST(FullScreenToggle, ModeSearchWalksTheListToTheConfiguredSize) {
@@ -76,7 +68,7 @@ TEST(FullScreenToggle, ModeSearchWalksTheListToTheConfiguredSize) {
     const struct {
         unsigned int start;
         int width, height;
-        unsigned int end;
+        unsigned int end;  // where the search stopped
         bool found;
     } rows[] = {
         {1, 1024, 768, 3, true},    // up by width, then by height
@@ -97,13 +89,13 @@ TEST(FullScreenToggle, ModeSearchWalksTheListToTheConfiguredSize) {
         EXPECT_EQ(device.ToggleFullScreen(false), row.found);
         EXPECT_EQ(record.currentMode, row.end);
         EXPECT_EQ(recorder.Count("Reset"), row.found ? 1u : 0u);
+        EXPECT_EQ(LogLines(false),
+                  Lines(!row.found,
+                        "CRITICAL: Toggle fullscreen was unable to find the requested "
+                        "display mode"));
         if (row.found) {
             EXPECT_EQ(device.BackBufferDesc().Width, sizes[row.end][0]);
             EXPECT_EQ(device.BackBufferDesc().Height, sizes[row.end][1]);
-        } else {
-            EXPECT_EQ(LogLines(false),
-                      std::vector<std::string>{"CRITICAL: Toggle fullscreen was unable to find "
-                                               "the requested display mode"});
         }
     }
 }
@@ -113,27 +105,20 @@ TEST(FullScreenToggle, SwitchesToTheScreenSizeAndBackToTheWindowsPlace) {
     ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
     HWND window = run.Window().Handle();
     SetWindowPos(window, nullptr, 50, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    RECT before;
+    RECT before, after;
     GetWindowRect(window, &before);
     const LONG windowStyle = GetWindowLongA(window, GWL_STYLE);
-    const struct {
-        bool windowed;
-        UINT width, height;
-        const char* remembered;
-    } rows[] = {{false, 1024, 768, "StartFullScreen=1\n"}, {true, 800, 600, "StartFullScreen=0\n"}};
-    for (int round = 0; round < 2; ++round) {
-        for (const auto& row : rows) {
-            SCOPED_TRACE(row.remembered);
-            ASSERT_TRUE(run.Render()->ToggleFullScreen(true)) << krtest::Join(LogLines());
-            EXPECT_EQ(run.Render()->Windowed(), row.windowed);
-            EXPECT_EQ(run.Device()->BackBufferDesc().Width, row.width);
-            EXPECT_EQ(run.Device()->BackBufferDesc().Height, row.height);
-            LONG style = GetWindowLongA(window, GWL_STYLE);
-            EXPECT_EQ(style & WS_CAPTION, row.windowed ? WS_CAPTION : 0) << std::hex << style;
-            EXPECT_NE(krtest::ReadFile(run.IniPath()).find(row.remembered), std::string::npos);
-        }
+    for (int toggle = 0; toggle < 4; ++toggle) {
+        const bool windowed = toggle % 2 == 1;
+        ASSERT_TRUE(run.Render()->ToggleFullScreen(true)) << krtest::Join(LogLines());
+        EXPECT_EQ(run.Render()->Windowed(), windowed);
+        EXPECT_EQ(run.Device()->BackBufferDesc().Width, windowed ? 800u : 1024u);
+        EXPECT_EQ(run.Device()->BackBufferDesc().Height, windowed ? 600u : 768u);
+        EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION, windowed ? WS_CAPTION : 0);
+        EXPECT_NE(krtest::ReadFile(run.IniPath())
+                      .find(windowed ? "StartFullScreen=0\n" : "StartFullScreen=1\n"),
+                  std::string::npos);
     }
-    RECT after;
     GetWindowRect(window, &after);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), windowStyle);
     EXPECT_EQ(after.left, before.left);
@@ -164,7 +149,7 @@ TEST(RenderStateCache, SendsChangesOnlyAndTheToggleRestoresWhatTheResetCleared) 
         {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 1},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << &row - rows);
+        SCOPED_TRACE(&row - rows);
         recorder.Clear();
         row.request();
         EXPECT_EQ(recorder.Count("SetRenderState"), row.sent);

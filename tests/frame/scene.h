@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "effectors.h"
@@ -17,8 +18,7 @@ inline void PlaceCamera(krtest::RunningDevice& running, float eyeZ = -10.0f, flo
     camera->FOV() = 90.0f;
     *camera->GetFrame() = KrCoords();
     camera->GetFrame()->P = KrVector(0.0f, 0.0f, eyeZ);
-    running.Render()->NearZ() = 1.0f;
-    running.Render()->FarZ() = farZ;
+    running.Render()->NearZ() = 1.0f, running.Render()->FarZ() = farZ;
 }
 
 struct Vertex {
@@ -40,35 +40,41 @@ inline std::vector<Vertex> Quad(float hx, float hy, unsigned int colour) {
 // A managed vertex buffer holding `v`, released and deleted with its owner.
 struct Buffer {
     KrVertexBufferBase* b = nullptr;
-    Buffer(KrRenderBase* render, const std::vector<Vertex>& v) {
-        auto bytes = static_cast<unsigned int>(v.size() * sizeof(Vertex));
-        if (render->CreateVertexBuffer(&b, bytes, kFvf, eMemManaged, eUsageStatic)) {
-            b->Populate(0, reinterpret_cast<unsigned char*>(const_cast<Vertex*>(v.data())), bytes);
-        }
+    unsigned int stride;
+    template <class V = Vertex>
+    Buffer(KrRenderBase* render, std::vector<V> v, unsigned long fvf = kFvf) : stride(sizeof(V)) {
+        auto bytes = static_cast<unsigned int>(v.size() * sizeof(V));
+        render->CreateVertexBuffer(&b, bytes, fvf, eMemManaged, eUsageStatic);
+        b->Populate(0, reinterpret_cast<unsigned char*>(v.data()), bytes);
     }
-    ~Buffer() {
-        if (b != nullptr)
-            b->Release();
-        delete b;
-    }
+    ~Buffer() { b->Release(), delete b; }
 };
 
-// "ShaderDefault" drawing a 4x4 dynamic texture of one colour (0xAARRGGBB), with extra pass flags.
+// A copy of a built-in effector drawing a 4x4 dynamic texture of one colour (0xAARRGGBB), with
+// extra pass flags.
 inline int SolidEffector(KrRenderBase* render, unsigned int argb, unsigned int flags,
-                         const char* name) {
-    int index = render->TextureMgr()->CreateTexture(4, 4, eResFmtA8R8G8B8, 1);
-    KrTextureBase* texture = render->TextureMgr()->GetDynamic(static_cast<unsigned int>(index));
-    auto* texels = static_cast<unsigned int*>(texture != nullptr ? texture->Access(0) : nullptr);
-    if (texels == nullptr)
-        return -1;
-    for (int i = 0; i < 16; ++i)
-        texels[i] = argb;
+                         const char* name, const char* builtIn = "ShaderDefault") {
+    auto index =
+        static_cast<unsigned int>(render->TextureMgr()->CreateTexture(4, 4, eResFmtA8R8G8B8, 1));
+    KrTextureBase* texture = render->TextureMgr()->GetDynamic(index);
+    std::fill_n(static_cast<unsigned int*>(texture->Access(0)), 16, argb);
     texture->Update(0);
-    KrEffector* effector = render->FXMgr()->CreateEffector(KrStringT<char>("ShaderDefault"));
-    effector->GetPass(0)->textureIndex = static_cast<unsigned int>(index);
+    KrEffector* effector = render->FXMgr()->CreateEffector(KrStringT<char>(builtIn));
+    effector->GetPass(0)->textureIndex = index;
     effector->GetPass(0)->flags = kPassDynamicTexture | flags;
     KrStringT<char> effectorName(name);
     return render->FXMgr()->AddEffector(effectorName, effector);
+}
+
+// Starts a frame unless `fresh` is false, and draws `quad` through an effector and a world frame.
+inline void Draw(KrRenderBase* render, int effector, KrCoords* world, const Buffer& quad,
+                 bool fresh = true) {
+    if (fresh) {
+        EXPECT_EQ(S_OK, render->PreRender(ePreRenderClear));
+    }
+    render->SetEffector(static_cast<unsigned int>(effector));
+    render->SetTransform(world);
+    EXPECT_EQ(S_OK, render->DrawPrimitive(kFan, quad.b, quad.stride, 2));
 }
 
 // Ends the scene, reads the back buffer (0x00RRGGBB, rows top down) and presents.

@@ -1,2 +1,2 @@
-# A hang at shutdown (a capture left holding the device) fails at the time limit, not at CTest's.
+# A hang at shutdown fails within two minutes, not at the default ten.
 kr_test_program(frame TIMEOUT 120)

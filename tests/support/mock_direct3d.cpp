@@ -15,22 +15,15 @@ IDirect3D9* WINAPI CreateInstalled(UINT) {
 }  // namespace
 
 using testing::_;
+using testing::DoAll;
 using testing::Invoke;
+using testing::Return;
+using testing::SetArgPointee;
 
 MockDirect3D::MockDirect3D() {
     ON_CALL(*this, GetAdapterCount()).WillByDefault(Invoke([this] {
         return static_cast<UINT>(adapters.size());
     }));
-    ON_CALL(*this, GetAdapterIdentifier(_, _, _))
-        .WillByDefault(Invoke([this](UINT a, DWORD, D3DADAPTER_IDENTIFIER9* out) {
-            *out = At(a).identifier;
-            return S_OK;
-        }));
-    ON_CALL(*this, GetAdapterDisplayMode(_, _))
-        .WillByDefault(Invoke([this](UINT a, D3DDISPLAYMODE* out) {
-            *out = At(a).desktop;
-            return S_OK;
-        }));
     ON_CALL(*this, GetAdapterModeCount(_, _)).WillByDefault(Invoke([this](UINT a, D3DFORMAT f) {
         UINT count = 0;
         for (const D3DDISPLAYMODE& mode : At(a).modes)
@@ -45,13 +38,6 @@ MockDirect3D::MockDirect3D() {
             }
             return D3DERR_INVALIDCALL;
         }));
-    ON_CALL(*this, GetDeviceCaps(_, _, _))
-        .WillByDefault(Invoke([this](UINT a, D3DDEVTYPE type, D3DCAPS9* out) {
-            *out = At(a).caps;
-            out->DeviceType = type;
-            return S_OK;
-        }));
-    ON_CALL(*this, CheckDeviceType(_, _, _, _, _)).WillByDefault(testing::Return(S_OK));
     ON_CALL(*this, CheckDeviceFormat(_, _, _, _, _, _))
         .WillByDefault(
             Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT depth) {
@@ -61,7 +47,7 @@ MockDirect3D::MockDirect3D() {
                 }
                 return D3DERR_NOTAVAILABLE;
             }));
-    ON_CALL(*this, CheckDepthStencilMatch(_, _, _, _, _)).WillByDefault(testing::Return(S_OK));
+    ON_CALL(*this, CreateDevice(_, _, _, _, _, _)).WillByDefault(Return(D3DERR_NOTAVAILABLE));
 }
 
 MockAdapter& MockDirect3D::AddAdapter(const char* description,
@@ -72,13 +58,16 @@ MockAdapter& MockDirect3D::AddAdapter(const char* description,
     adapter.desktop = {1280, 1024, 60, D3DFMT_X8R8G8B8};
     adapter.caps.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT;
     adapter.caps.VertexShaderVersion = D3DVS_VERSION(1, 1);
-    adapter.caps.SrcBlendCaps = D3DPBLENDCAPS_SRCALPHA;
-    adapter.caps.DestBlendCaps = D3DPBLENDCAPS_INVSRCALPHA;
-    adapter.caps.TextureFilterCaps =
-        D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MAGFLINEAR | D3DPTFILTERCAPS_MIPFLINEAR;
-    adapter.caps.TextureOpCaps = D3DTEXOPCAPS_BUMPENVMAP;
     adapter.modes = modes;
     adapter.depthFormats = {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D32};
+    adapter.caps.DeviceType = D3DDEVTYPE_HAL;
+    const UINT index = static_cast<UINT>(adapters.size());
+    ON_CALL(*this, GetAdapterIdentifier(index, _, _))
+        .WillByDefault(DoAll(SetArgPointee<2>(adapter.identifier), Return(S_OK)));
+    ON_CALL(*this, GetAdapterDisplayMode(index, _))
+        .WillByDefault(DoAll(SetArgPointee<1>(adapter.desktop), Return(S_OK)));
+    ON_CALL(*this, GetDeviceCaps(index, _, _))
+        .WillByDefault(DoAll(SetArgPointee<2>(adapter.caps), Return(S_OK)));
     adapters.push_back(adapter);
     return adapters.back();
 }

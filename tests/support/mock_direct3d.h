@@ -22,33 +22,29 @@ struct MockAdapter {
 class MockDirect3D : public IDirect3D9 {
   public:
     MockDirect3D();
-    // A capable hardware adapter (T&L, vertex shader 1.1, alpha blending, linear filters) on an
-    // X8R8G8B8 1280x1024 desktop with D16, D24X8 and D32 depth buffers.
+    // A hardware adapter that processes vertices (T&L, vertex shader 1.1) on an X8R8G8B8
+    // 1280x1024 desktop, with D16, D24X8 and D32 depth buffers. Its identifier, desktop and
+    // capabilities are answered as they are now; its modes and depth formats as they are asked.
     MockAdapter& AddAdapter(const char* description, const std::vector<D3DDISPLAYMODE>& modes);
     // Direct3DCreate9 of the platform seam returns this object until RestorePlatform().
     void Install();
-    ULONG References() const { return refs_; }
 
     std::vector<MockAdapter> adapters;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
     ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
-    HRESULT STDMETHODCALLTYPE RegisterSoftwareDevice(void*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(UINT, D3DDEVTYPE, D3DFORMAT, BOOL,
-                                                         D3DMULTISAMPLE_TYPE, DWORD*) override {
-        return D3DERR_NOTAVAILABLE;
-    }
-    HRESULT STDMETHODCALLTYPE CheckDeviceFormatConversion(UINT, D3DDEVTYPE, D3DFORMAT,
-                                                          D3DFORMAT) override {
-        return D3DERR_NOTAVAILABLE;
-    }
-    HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT) override { return nullptr; }
-    HRESULT STDMETHODCALLTYPE CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*,
-                                           IDirect3DDevice9**) override {
-        return D3DERR_NOTAVAILABLE;
-    }
+// What the table does not answer returns 0 (S_OK) or null; CreateDevice fails.
 #define KR_STD (override, Calltype(STDMETHODCALLTYPE))
+    MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), KR_STD);
+    MOCK_METHOD(HRESULT, RegisterSoftwareDevice, (void*), KR_STD);
+    MOCK_METHOD(HRESULT, CheckDeviceMultiSampleType,
+                (UINT, D3DDEVTYPE, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE, DWORD*), KR_STD);
+    MOCK_METHOD(HRESULT, CheckDeviceFormatConversion, (UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT),
+                KR_STD);
+    MOCK_METHOD(HMONITOR, GetAdapterMonitor, (UINT), KR_STD);
+    MOCK_METHOD(HRESULT, CreateDevice,
+                (UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**),
+                KR_STD);
     MOCK_METHOD(UINT, GetAdapterCount, (), KR_STD);
     MOCK_METHOD(HRESULT, GetAdapterIdentifier, (UINT, DWORD, D3DADAPTER_IDENTIFIER9*), KR_STD);
     MOCK_METHOD(UINT, GetAdapterModeCount, (UINT, D3DFORMAT), KR_STD);
