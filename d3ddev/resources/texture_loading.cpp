@@ -29,27 +29,40 @@ uint32_t Little(const unsigned char* bytes, int count) {
     return value;
 }
 
-// Bitmaps are read here before D3DX sees them: D3DX's own image information copies every texel
-// of a 32-bit bitmap (to see whether its alpha is used) into a buffer sized from the header, so a
-// header claiming 65536 x 65536 texels takes the process down before any answer comes back. A
-// bitmap (with its file header or without) must claim a size within the device's maximum and, if
-// its rows are stored plainly, be long enough to hold them. Other files pass to D3DX.
-bool BitmapHoldable(const char* path, const D3DCAPS9& caps) {
+// Bitmaps and DDS files are read here before D3DX sees them, since D3DX's own image information
+// trusts their headers: it copies every texel of a 32-bit bitmap (to see whether its alpha is
+// used) into a buffer sized from the header, so a bitmap claiming 65536 x 65536 texels takes the
+// process down before any answer comes back; and it walks every mip level a DDS header claims,
+// 4294967295 of them for 15 seconds. A bitmap (with its file header or without) must claim a size
+// within the device's maximum and, if its rows are stored plainly, be long enough to hold them; a
+// DDS file must claim a size within the maximum and no more levels than a full chain of it. Other
+// files pass to D3DX.
+bool HeaderHoldable(const char* path, const D3DCAPS9& caps) {
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         return true;  // D3DX says what is wrong with it
     }
-    unsigned char h[14 + 20] = {};
+    unsigned char h[32] = {};
     const size_t read = std::fread(h, 1, sizeof h, file);
     std::fseek(file, 0, SEEK_END);
     const long long size = std::ftell(file);
     std::fclose(file);
+    const long long maxWidth = caps.MaxTextureWidth, maxHeight = caps.MaxTextureHeight;
+    if (read >= 4 && Little(h, 4) == 0x20534444) {  // "DDS "
+        const long long width = Little(h + 16, 4), height = Little(h + 12, 4);
+        long long chain = 1;
+        for (long long side = width > height ? width : height; side > 1; side /= 2) {
+            ++chain;
+        }
+        return read == sizeof h && width > 0 && height > 0 && width <= maxWidth &&
+               height <= maxHeight && Little(h + 28, 4) <= chain;
+    }
     const size_t at = read >= 2 && h[0] == 'B' && h[1] == 'M' ? 14 : 0;
     const uint32_t header = Little(h + at, 4);
     if (at == 0 && header != 12 && header != 40 && header != 108 && header != 124) {
         return true;
     }
-    if (read < at + 20) {
+    if (read < at + 18) {
         return false;
     }
     const bool core = header == 12;
@@ -57,10 +70,10 @@ bool BitmapHoldable(const char* path, const D3DCAPS9& caps) {
         core ? Little(h + at + 4, 2) : static_cast<int32_t>(Little(h + at + 4, 4));
     long long height = core ? Little(h + at + 6, 2) : static_cast<int32_t>(Little(h + at + 8, 4));
     const uint32_t bits = Little(h + at + (core ? 10 : 14), 2);
-    const uint32_t compression = core ? 0 : Little(h + at + 16, 4);
+    const uint32_t compression = core ? 0 : Little(h + at + 16, 2);
     height = height < 0 ? -height : height;
-    if (width <= 0 || height <= 0 || width > caps.MaxTextureWidth ||
-        height > caps.MaxTextureHeight || bits == 0 || bits > 32) {
+    if (width <= 0 || height <= 0 || width > maxWidth || height > maxHeight || bits == 0 ||
+        bits > 32) {
         return false;
     }
     const long long rows = (width * bits + 31) / 32 * 4 * height;
@@ -74,7 +87,7 @@ bool BitmapHoldable(const char* path, const D3DCAPS9& caps) {
 bool Holdable(IDirect3DDevice9* device, const char* path) {
     D3DCAPS9 caps = {};
     D3DXIMAGE_INFO info = {};
-    if (FAILED(device->GetDeviceCaps(&caps)) || !BitmapHoldable(path, caps) ||
+    if (FAILED(device->GetDeviceCaps(&caps)) || !HeaderHoldable(path, caps) ||
         FAILED(Platform().D3DXGetImageInfoFromFileA(path, &info))) {
         return false;
     }
