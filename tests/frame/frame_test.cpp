@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <tuple>
 
 #include "platform.h"
@@ -81,6 +83,35 @@ TEST(FramePixels, PlacementLineIndexedDrawsAndAlpha) {
     std::vector<unsigned int> blend = scene::FinishFrame(running);
     EXPECT_TRUE(krtest::ColourNear(At(blend, 400, 300), 0x8080FF, 4)) << At(blend, 400, 300);
     EXPECT_TRUE(krtest::ColourNear(At(blend, 540, 300), 0x0000FF, 2)) << At(blend, 540, 300);
+}
+
+// The device sends a binding only when it differs from the last one sent. A draw after a reset,
+// after an experimental path (which binds its own quad and shader) and after a sprite, with the
+// same effector and buffer as the frame before them, must draw that frame's picture again.
+TEST(FramePixels, TheSameDrawAfterAResetAPathAndASprite) {
+    krtest::RunningDevice running;
+    ASSERT_TRUE(running.Start());
+    KrRenderBase* render = running.Render();
+    scene::PlaceCamera(running);
+    scene::Buffer quad(render, scene::Quad(2.0f, 1.5f, 0xFFFFFFFFu));
+    scene::Draw(render, 0, nullptr, quad);
+    const std::vector<unsigned int> first = scene::FinishFrame(running);
+    KrARGB white(255, 255, 255, 255);
+    EXPECT_TRUE(render->UpdateDimensions());
+    scene::Draw(render, 0, nullptr, quad);
+    EXPECT_TRUE(scene::FinishFrame(running) == first) << "after the reset";
+    const std::pair<const char*, std::function<void()>> between[] = {
+        {"path", [&] { render->NuDiffuseTex1(); }},
+        {"sprite", [&] { render->DrawSprite(100, 100, 50, 50, 0, 0.5f, white, 0, 0, 1, 1, 0); }}};
+    for (const auto& [name, step] : between) {
+        EXPECT_EQ(S_OK, render->PreRender(ePreRenderClear));
+        step();
+        scene::Draw(render, 0, nullptr, quad, false);
+        std::vector<unsigned int> again = scene::FinishFrame(running);
+        for (size_t i = 0; i < again.size(); ++i)  // the path's or the sprite's pixels stay
+            again[i] = first[i] == 0 ? 0 : again[i];
+        EXPECT_TRUE(again == first) << "after the " << name;
+    }
 }
 
 // A failing call of the frame is its result. The texture binding. The screenshot: the front buffer
