@@ -1,3 +1,6 @@
-# Damaged files and texts: one device at a time on the virtual desktop; a generous timeout for a
-# loaded machine (the run takes about two minutes).
-kr_test_program(badinput TIMEOUT 480)
+# Damaged and hostile files and configurations: one device at a time on the virtual desktop. The
+# full disk is a link to /dev/full where the configuration cache writes its new file.
+kr_test_program(badinput TIMEOUT 300)
+add_test(NAME badinput_full_disk COMMAND ln -sfn /dev/full ${CMAKE_BINARY_DIR}/bin/full_disk.ini.tmp)
+set_tests_properties(badinput_full_disk PROPERTIES FIXTURES_SETUP full_disk)
+set_tests_properties(badinput PROPERTIES FIXTURES_REQUIRED full_disk)

@@ -1,0 +1,228 @@
+// Damaged and hostile texture files through the texture manager of a running device. A file either
+// loads whole (a texture of the size Direct3D reports, nothing logged) or is refused with the
+// manager's warning and no texture; a hostile header is always refused, before any decoder reads
+// the pixels it claims. No file is left out.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "d3d_texture.h"
+#include "running_device.h"
+
+namespace {
+
+std::string Bytes(uint32_t value, int count, bool bigEndian = false) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        bytes += static_cast<char>(value >> 8 * (bigEndian ? count - 1 - i : i));
+    }
+    return bytes;
+}
+std::string Words(std::initializer_list<uint32_t> words) {
+    std::string bytes;
+    for (uint32_t word : words) {
+        bytes += Bytes(word, 4);
+    }
+    return bytes;
+}
+std::string Zeros(size_t count) {
+    return std::string(count, '\0');
+}
+
+// Files of each format D3DX reads, with the header fields a hostile file sets, and a few bytes
+// of pixels after the header.
+std::string Bmp(uint32_t width, uint32_t height, uint32_t bits, size_t pixels = 16) {
+    return "BM" + Words({54 + static_cast<uint32_t>(pixels), 0, 54, 40, width, height}) +
+           Bytes(1, 2) + Bytes(bits, 2) + Words({0, 0, 0, 0, 0, 0}) + std::string(pixels, 'x');
+}
+std::string Tga(uint32_t width, uint32_t height, uint32_t bits, size_t pixels = 16) {
+    return std::string("\0\0\2", 3) + Zeros(9) + Bytes(width, 2) + Bytes(height, 2) +
+           Bytes(bits, 1) + "\x28" + std::string(pixels, 'x');
+}
+std::string Dds(uint32_t width, uint32_t height, uint32_t levels, size_t pixels = 16) {
+    return "DDS " + Words({124, 0x2100F, height, width, width * 4, 0, levels}) + Zeros(44) +
+           Words({32, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 0x1000}) + Zeros(16) +
+           std::string(pixels, 'x');
+}
+std::string Chunk(const std::string& type, const std::string& data) {
+    uint32_t crc = ~0u;
+    for (unsigned char b : type + data) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) {
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+    }
+    return Bytes(static_cast<uint32_t>(data.size()), 4, true) + type + data + Bytes(~crc, 4, true);
+}
+std::string Png(uint32_t width, uint32_t height, uint32_t depth) {
+    return "\x89PNG\r\n\x1a\n" +
+           Chunk("IHDR", Bytes(width, 4, true) + Bytes(height, 4, true) + Bytes(depth, 1) +
+                             Bytes(2, 1) + Zeros(3)) +
+           Chunk("IDAT", "\x78\x01") + Chunk("IEND", "");
+}
+// The JPEG `real` with the height and width of its frame header replaced.
+std::string Jpeg(std::string real, uint32_t width, uint32_t height) {
+    const size_t frame = real.find("\xFF\xC0");
+    return real.replace(frame + 5, 4, Bytes(height, 2, true) + Bytes(width, 2, true));
+}
+
+// Seeded damage of a real file: cut short, bytes flipped, a word of its header set to zero, to
+// the largest signed or unsigned number, in either byte order.
+std::vector<std::string> Damaged(const std::string& b, std::mt19937& random) {
+    std::vector<std::string> out;
+    for (size_t length : {size_t(0), size_t(1), size_t(17), size_t(53), b.size() / 2}) {
+        out.push_back(b.substr(0, length));
+    }
+    for (int i = 0; i < 12; ++i) {
+        std::string damaged = b;
+        if (i < 4) {
+            for (int k = 0; k < 1 + 7 * (i / 2); ++k) {
+                damaged[random() % (i % 2 == 0 ? 64 : b.size())] ^= char(1 + random() % 255);
+            }
+        } else {
+            const uint32_t values[] = {0, 0x7FFFFFFF, 0xFFFFFFFF, 0x7FFF};
+            damaged.replace(random() % 30, 4, Bytes(values[i % 4], 4, random() % 2 == 0));
+        }
+        out.push_back(damaged);
+    }
+    return out;
+}
+
+IDirect3DTexture9* Held(KrTextureMgrBase* textures, int index) {
+    void** slot = textures->GetTextureInterface(index, eTexStatic);
+    return slot != nullptr ? static_cast<IDirect3DTexture9*>(*slot) : nullptr;
+}
+
+}  // namespace
+
+TEST(TextureFiles, EachDamagedOrHostileFileLoadsWholeOrIsRefusedWithItsWarning) {
+    // Real media of three formats, read before the device makes the media root the current folder.
+    std::string media[3][2] = {{".bmp", "Textures\\noshader.bmp"},
+                               {".tga", "Media\\Textures\\floor.tga"},
+                               {".jpg", "Textures\\ui\\blackback.jpg"}};
+    for (auto& file : media) {
+        file[1] = krtest::ReadFile(krtest::MediaRoot() + "\\" + file[1]);
+    }
+    const std::string& jpeg = media[2][1];
+    krtest::RunningDevice running;
+    ASSERT_TRUE(running.Start());
+    KrTextureMgrBase* textures = running.Render()->TextureMgr();
+    const std::string folder = running.StartFolder() + "\\kr_textures";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Engine().SetMediaDir(folder.c_str());
+    int cases = 0, loaded = 0;
+    // Loads the file under a new name: whole and silent, or refused with the warning (always a
+    // hostile file). With `intact`, the name first loads the intact file, and the damaged one then
+    // replaces it on disk and is loaded again, as a reset reloads its textures.
+    const auto load = [&](const std::string& what, const std::string& extension,
+                          const std::string& bytes, bool hostile, bool asFolder = false,
+                          const std::string& intact = "") {
+        const std::string name = "case" + std::to_string(++cases) + extension;
+        const std::string path = folder + "\\" + name;
+        SCOPED_TRACE(what + " as " + name);
+        unsigned int first = 0;
+        if (!intact.empty()) {
+            krtest::WriteFile(path, intact);
+            EXPECT_NE(0u, first = textures->Load(KrStringT<char>(name.c_str())));
+        }
+        asFolder ? CreateDirectoryA(path.c_str(), nullptr) : krtest::WriteFile(path, bytes);
+        // A new name takes over the entry a refused file left behind, or adds one.
+        const int before = textures->CachedTextureCount(eTexStatic);
+        const int grows = first == 0 && Held(textures, before - 1) != nullptr ? 1 : 0;
+        krtest::ClearLog();
+        const unsigned int index = textures->Load(KrStringT<char>(name.c_str()));
+        const std::vector<std::string> lines = krtest::LogLines();
+        asFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+        EXPECT_EQ(before + grows, textures->CachedTextureCount(eTexStatic));
+        EXPECT_TRUE(index == 0 || !hostile) << "a hostile file was loaded";
+        EXPECT_TRUE(first == 0 || index == 0 || index == first);
+        auto* entry = static_cast<KrD3DTexture*>(textures->GetTexture(static_cast<int>(index)));
+        D3DSURFACE_DESC desc = {};
+        if (index == 0) {
+            EXPECT_EQ(lines,
+                      std::vector<std::string>{"WARNING: Failed to load " + path + " texture"});
+            EXPECT_EQ(nullptr, Held(textures, first != 0 ? first : before - 1 + grows));
+        } else {
+            EXPECT_EQ(lines, std::vector<std::string>{});
+            EXPECT_TRUE(entry->Interface() != nullptr &&
+                        SUCCEEDED(entry->Interface()->GetLevelDesc(0, &desc)) &&
+                        desc.Width == entry->Width() && desc.Height == entry->Height() &&
+                        desc.Width > 0);
+        }
+        loaded += index != 0 ? 1 : 0;
+        return index != 0;
+    };
+
+    // Small whole files of the formats that make them load (the check refuses no honest file);
+    // every hostile one is refused.
+    const uint32_t kMax = 0x7FFFFFFF, kAll = 0xFFFFFFFF;
+    const std::string files[][3] = {
+        {"whole", ".bmp", Bmp(4, 4, 24, 48)},
+        {"whole", ".dib", Bmp(4, 4, 32, 64)},
+        {"whole", ".tga", Tga(4, 4, 32, 64)},
+        {"whole", ".dds", Dds(4, 4, 1, 64)},
+        {"bmp width 2147483647", ".bmp", Bmp(kMax, 1, 24)},
+        {"bmp width -1", ".bmp", Bmp(kAll, 1, 24)},
+        {"bmp height -2147483648", ".bmp", Bmp(1, 0x80000000, 24)},
+        {"bmp width x bits past 32 bits", ".bmp", Bmp(0x40000000, 1, 32)},
+        {"bmp 65536 x 65536 behind 16 bytes", ".bmp", Bmp(65536, 65536, 32)},
+        {"bmp 16384 x 16384 behind 16 bytes", ".bmp", Bmp(16384, 16384, 32)},
+        {"bmp 0 x 0", ".bmp", Bmp(0, 0, 24)},
+        {"bmp bit depth 65535", ".bmp", Bmp(4, 4, 0xFFFF)},
+        {"dib width 2147483647", ".dib", Bmp(kMax, 1, 24)},
+        {"dib without its file header, 65536 x 65536", ".dib", Bmp(65536, 65536, 32).substr(14)},
+        {"tga 65535 x 65535 behind 16 bytes", ".tga", Tga(0xFFFF, 0xFFFF, 32)},
+        {"tga 0 x 4", ".tga", Tga(0, 4, 24)},
+        {"tga bit depth 255", ".tga", Tga(4, 4, 255)},
+        {"png width 2147483647", ".png", Png(kMax, 1, 8)},
+        {"png width 4294967295", ".png", Png(kAll, 1, 8)},
+        {"png 65536 x 65536", ".png", Png(65536, 65536, 8)},
+        {"png 0 x 0", ".png", Png(0, 0, 8)},
+        {"png bit depth 255", ".png", Png(4, 4, 255)},
+        {"jpg 65535 x 65535", ".jpg", Jpeg(jpeg, 0xFFFF, 0xFFFF)},
+        {"jpg 0 x 0", ".jpg", Jpeg(jpeg, 0, 0)},
+        {"dds 4294967295 x 1", ".dds", Dds(kAll, 1, 1)},
+        {"dds 65536 x 65536 behind 16 bytes", ".dds", Dds(65536, 65536, 1)},
+        {"dds 0 x 0", ".dds", Dds(0, 0, 1)},
+        {"dds 4 x 4 with 4294967295 levels", ".dds", Dds(4, 4, kAll)},
+        {"ppm 2147483647 x 1", ".ppm", "P6\n2147483647 1\n255\n" + Zeros(16)},
+        {"ppm -1 x -1", ".ppm", "P6\n-1 -1\n255\n" + Zeros(16)},
+        {"hdr 2147483647 x 2147483647", ".hdr",
+         "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2147483647 +X 2147483647\n" + Zeros(16)},
+        {"pfm 2147483647 x 1", ".pfm", "PF\n2147483647 1\n-1.0\n" + Zeros(16)},
+    };
+    for (const auto& file : files) {
+        EXPECT_EQ(file[0] == "whole", load(file[0], file[1], file[2], file[0] != "whole"));
+    }
+    std::mt19937 random(20261206);
+    for (const char* extension :
+         {".bmp", ".dib", ".tga", ".jpg", ".png", ".dds", ".ppm", ".hdr", ".pfm"}) {
+        std::string junk;
+        for (int i = 0; i < 300; ++i) {
+            junk += static_cast<char>(random());
+        }
+        load("empty", extension, "", true);
+        load("junk", extension, junk, true);
+        load("a folder", extension, "", true, true);
+    }
+    // The suite damages each file in every other way; KR_SWEEP=1 in every way.
+    const size_t step = std::getenv("KR_SWEEP") != nullptr ? 1 : 2;
+    for (const auto& file : media) {
+        const std::vector<std::string> damaged = Damaged(file[1], random);
+        for (size_t i = 0; i < damaged.size(); i += step) {
+            load(file[0] + " damaged " + std::to_string(i), file[0], damaged[i], false, false,
+                 i % 3 == 0 ? file[1] : "");
+        }
+    }
+    RemoveDirectoryA(folder.c_str());
+    Engine().SetMediaDir(".");
+    std::printf(
+        "texture files: %zu whole or hostile, 27 empty, junk or a folder, %d damaged "
+        "(none left out): %d of %d loaded, the others refused\n",
+        std::size(files), cases - static_cast<int>(std::size(files)) - 27, loaded, cases);
+}
