@@ -19,16 +19,10 @@ bool Is(const std::string& method, std::initializer_list<const char*> names) {
 
 // What the platform answers when the call goes wrong.
 long TypicalFailure(const std::string& method) {
-    if (Is(method, {"Present", "TestCooperativeLevel"})) {
-        return D3DERR_DEVICELOST;
-    }
-    if (Is(method, {"CreateDevice", "Reset"}) || method.compare(0, 5, "Check") == 0) {
-        return D3DERR_NOTAVAILABLE;
-    }
-    if (method.compare(0, 4, "D3DX") == 0) {
-        return D3DXERR_INVALIDDATA;
-    }
-    return method.compare(0, 6, "Create") == 0 ? D3DERR_OUTOFVIDEOMEMORY : D3DERR_INVALIDCALL;
+    return Is(method, {"Present", "TestCooperativeLevel"}) ? D3DERR_DEVICELOST
+           : method.compare(0, 4, "D3DX") == 0             ? static_cast<long>(D3DXERR_INVALIDDATA)
+           : method.compare(0, 6, "Create") == 0           ? D3DERR_OUTOFVIDEOMEMORY
+                                                           : D3DERR_NOTAVAILABLE;
 }
 
 const int kFrames = 3;  // a scene's frames settle by its third
@@ -63,14 +57,6 @@ void CheckReport(size_t n, bool inFrame, const std::vector<std::string>& log) {
     }
 }
 
-std::string PartOf(size_t call) {
-    std::string name;
-    for (const auto& part : g_reference.parts) {
-        name = part.call <= call ? part.name : name;
-    }
-    return name;
-}
-
 }  // namespace
 
 TEST(PlatformFaults, EachFailedCallEndsInACleanLife) {
@@ -85,7 +71,10 @@ TEST(PlatformFaults, EachFailedCallEndsInACleanLife) {
         const bool insideD3DX =
             std::any_of(faults::g_insideD3DX.begin(), faults::g_insideD3DX.end(),
                         [n](const auto& range) { return n >= range.first && n < range.second; });
-        const std::string method = g_calls[n].method, part = PartOf(n);
+        std::string method = g_calls[n].method, part;
+        for (const auto& each : g_reference.parts) {
+            part = each.call <= n ? each.name : part;
+        }
         const bool steady = part.compare(0, 5, "frame") == 0 && part.back() - '0' == kFrames - 1;
         if (steady || !(whole || (!insideD3DX && tried.insert(method).second))) {
             continue;
@@ -110,15 +99,9 @@ TEST(PlatformFaults, EachFailedCallEndsInACleanLife) {
     // followed by clean frames until the scene makes its steady calls again, with no more host
     // blocks and device references than before the failure.
     for (int scene = 0; scene < 2; ++scene) {
-        const std::string name =
-            "frame " + std::to_string(scene) + "." + std::to_string(kFrames - 1);
-        size_t first = 0, end = 0;
-        for (size_t p = 0; p + 1 < g_reference.parts.size(); ++p) {
-            if (g_reference.parts[p].name == name) {
-                first = g_reference.parts[p].call;
-                end = g_reference.parts[p + 1].call;
-            }
-        }
+        // The parts of a life: Init, then for each scene its set-up, frames and tear-down.
+        const size_t p = 1 + kFrames + static_cast<size_t>(scene) * (kFrames + 2);
+        const size_t first = g_reference.parts[p].call, end = g_reference.parts[p + 1].call;
         std::vector<std::string> steady;
         std::vector<size_t> offsets;
         tried.clear();
@@ -141,8 +124,7 @@ TEST(PlatformFaults, EachFailedCallEndsInACleanLife) {
                 made.push_back(g_recorder.calls[c].method);
             }
             IDirect3DDevice9* device = static_cast<KrD3DRenDev*>(Engine().Render())->Device();
-            device->AddRef();
-            const unsigned long deviceReferences = device->Release();
+            const unsigned long deviceReferences = (device->AddRef(), device->Release());
             SCOPED_TRACE("call " + std::to_string(failing) + " of a steady frame of scene " +
                          std::to_string(scene));
             if (failing > 0) {
