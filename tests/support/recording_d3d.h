@@ -6,7 +6,7 @@
 // - HRESULT methods: the injected HRESULT; every out pointer to a pointer (T**) is set null.
 // - Other results (UINT, BOOL, float, HMONITOR, the seam's Win32 entries): zero or null.
 // - void methods: nothing happens.
-// - AddRef/Release/QueryInterface never fail and are recorded only with recordRefCounting.
+// - AddRef/Release/QueryInterface are neither recorded nor failed.
 #pragma once
 
 #include <d3d9.h>
@@ -47,8 +47,6 @@ class D3DRecorder {
     // Make the n-th recorded call overall (counting from the last Clear, 1-based) fail with `hr`.
     void FailNthCall(long n, long hr);
     void StopFailing();
-    bool recordRefCounting = false;
-    D3DPRESENT_PARAMETERS lastPresentParameters{};  // as passed to the last CreateDevice or Reset
 
     // Used by the proxies: appends a call and decides whether it fails (and with what), and later
     // stores its result. Nested calls (D3DX calling back into the device) get their own records.

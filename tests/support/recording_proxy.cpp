@@ -101,7 +101,7 @@ Proxy* ProxyFor(IUnknown* real, D3DRecorder* recorder, const void* const* table)
 }
 
 // The methods every proxy forwards by hand: QueryInterface answers with the proxy itself for its
-// own interface, and reference counting is counted without ever failing.
+// own interface, and reference counting passes straight through, never recorded or failed.
 template <typename I>
 HRESULT STDMETHODCALLTYPE QueryInterfaceOf(Proxy* self, REFIID riid, void** object) {
     if (object != nullptr && (riid == __uuidof(IUnknown) || riid == __uuidof(I))) {
@@ -111,20 +111,11 @@ HRESULT STDMETHODCALLTYPE QueryInterfaceOf(Proxy* self, REFIID riid, void** obje
     }
     return self->real->QueryInterface(riid, object);
 }
-ULONG RecordCount(Proxy* self, const char* method, ULONG count) {
-    if (self->recorder->recordRefCounting) {
-        bool fail = false;
-        long hr = 0;
-        self->recorder->Finish(self->recorder->Begin(method, &fail, &hr), static_cast<long>(count),
-                               false);
-    }
-    return count;
-}
 ULONG STDMETHODCALLTYPE AddRefOf(Proxy* self) {
-    return RecordCount(self, "AddRef", self->real->AddRef());
+    return self->real->AddRef();
 }
 ULONG STDMETHODCALLTYPE ReleaseOf(Proxy* self) {
-    return RecordCount(self, "Release", self->real->Release());
+    return self->real->Release();
 }
 
 #define KR_NAME(Prefix, Method)                      \
@@ -140,14 +131,14 @@ ULONG STDMETHODCALLTYPE ReleaseOf(Proxy* self) {
     ForwarderOf<&IDirect3D9::Method, D3DName##Method>(&IDirect3D9::Method),
 
 // The methods after QueryInterface, AddRef and Release, in the interfaces' order; GetDirect3D,
-// Reset and CreateDevice stand apart because their forwarders add to the plain one.
+// and CreateDevice stand apart: their forwarders hand out proxies of what they return.
 // clang-format off
 #define KR_DEVICE_METHODS_1(X) \
     X(TestCooperativeLevel) X(GetAvailableTextureMem) X(EvictManagedResources)
 #define KR_DEVICE_METHODS_2(X) \
     X(GetDeviceCaps) X(GetDisplayMode) X(GetCreationParameters) X(SetCursorProperties) \
     X(SetCursorPosition) X(ShowCursor) X(CreateAdditionalSwapChain) X(GetSwapChain) \
-    X(GetNumberOfSwapChains)
+    X(GetNumberOfSwapChains) X(Reset)
 #define KR_DEVICE_METHODS_3(X) \
     X(Present) X(GetBackBuffer) X(GetRasterStatus) X(SetDialogBoxMode) X(SetGammaRamp) \
     X(GetGammaRamp) X(CreateTexture) X(CreateVolumeTexture) X(CreateCubeTexture) \
@@ -188,7 +179,6 @@ KR_DEVICE_METHODS_1(KR_DEVICE_NAME)
 KR_DEVICE_METHODS_2(KR_DEVICE_NAME)
 KR_DEVICE_METHODS_3(KR_DEVICE_NAME)
 KR_DEVICE_NAME(GetDirect3D)
-KR_DEVICE_NAME(Reset)
 KR_D3D_METHODS(KR_D3D_NAME)
 KR_D3D_NAME(CreateDevice)
 KR_SEAM_ENTRIES(KR_SEAM_NAME)
@@ -203,27 +193,17 @@ HRESULT STDMETHODCALLTYPE GetDirect3DOf(Proxy* self, IDirect3D9** d3d) {
     }
     return hr;
 }
-HRESULT STDMETHODCALLTYPE ResetOf(Proxy* self, D3DPRESENT_PARAMETERS* parameters) {
-    if (parameters != nullptr)
-        self->recorder->lastPresentParameters = *parameters;
-    return Forwarder<&IDirect3DDevice9::Reset, DeviceNameReset, IDirect3DDevice9, HRESULT,
-                     D3DPRESENT_PARAMETERS*>(self, parameters);
-}
 
 const void* const kDeviceTable[] = {
     reinterpret_cast<const void*>(&QueryInterfaceOf<IDirect3DDevice9>),
-    reinterpret_cast<const void*>(&AddRefOf),
-    reinterpret_cast<const void*>(&ReleaseOf),
+    reinterpret_cast<const void*>(&AddRefOf), reinterpret_cast<const void*>(&ReleaseOf),
     KR_DEVICE_METHODS_1(KR_DEVICE_FORWARDER) reinterpret_cast<const void*>(&GetDirect3DOf),
-    KR_DEVICE_METHODS_2(KR_DEVICE_FORWARDER) reinterpret_cast<const void*>(&ResetOf),
-    KR_DEVICE_METHODS_3(KR_DEVICE_FORWARDER)};
+    KR_DEVICE_METHODS_2(KR_DEVICE_FORWARDER) KR_DEVICE_METHODS_3(KR_DEVICE_FORWARDER)};
 static_assert(sizeof(kDeviceTable) / sizeof(void*) == 119, "IDirect3DDevice9 has 119 methods");
 
 HRESULT STDMETHODCALLTYPE CreateDeviceOf(Proxy* self, UINT adapter, D3DDEVTYPE type, HWND focus,
                                          DWORD behaviour, D3DPRESENT_PARAMETERS* parameters,
                                          IDirect3DDevice9** device) {
-    if (parameters != nullptr)
-        self->recorder->lastPresentParameters = *parameters;
     const HRESULT hr =
         Forwarder<&IDirect3D9::CreateDevice, D3DNameCreateDevice, IDirect3D9, HRESULT, UINT,
                   D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**>(

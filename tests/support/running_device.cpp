@@ -56,14 +56,9 @@ void RunningDevice::Stop() {
     render_ = nullptr;
     Engine().SetRender(nullptr);
     Engine().SetOSGUI(nullptr);
-    left_.device = device != nullptr ? device->Release() : 0;
-    left_.direct3D = d3d != nullptr ? d3d->Release() : 0;
-    left_.blocks = krLiveBlocks() - blocksAtStart_;
-    if (expectClean) {
-        EXPECT_EQ(0, left_.blocks) << "host blocks outlived the device";
-        EXPECT_EQ(0ul, left_.device) << "the Direct3D device outlived the device object";
-        EXPECT_EQ(0ul, left_.direct3D) << "the Direct3D object outlived the device object";
-    }
+    EXPECT_EQ(0, krLiveBlocks() - blocksAtStart_) << "host blocks outlived the device";
+    EXPECT_EQ(0ul, device != nullptr ? device->Release() : 0) << "the device outlived its owner";
+    EXPECT_EQ(0ul, d3d != nullptr ? d3d->Release() : 0) << "Direct3D outlived the device object";
 }
 
 RunningDevice::~RunningDevice() {

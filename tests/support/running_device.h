@@ -26,16 +26,8 @@ class RunningDevice {
     // Exit and deletion, as the engine ends a device; safe to call twice. Then the leak checks of
     // every device life: host live blocks back where they were before the device object was made,
     // and the device's releases of its Direct3D device and Direct3D object the last ones (a
-    // reference the harness took beforehand is the last to go). Unless `expectClean` was cleared,
-    // a leak fails the test; Left() tells what was left either way.
+    // reference the harness took beforehand is the last to go).
     void Stop();
-    struct Leftovers {
-        int blocks = 0;              // host live blocks more than before the device object
-        unsigned long device = 0;    // references left on the Direct3D device
-        unsigned long direct3D = 0;  // and on the Direct3D object
-    };
-    const Leftovers& Left() const { return left_; }
-    bool expectClean = true;
 
     KrRenderBase* Render() const { return render_; }
     KrD3DRenDev* Device() const { return static_cast<KrD3DRenDev*>(render_); }
@@ -45,8 +37,6 @@ class RunningDevice {
     const std::string& IniPath() const { return iniPath_; }
     // Where the test program started (the media root is the current folder meanwhile).
     const std::string& StartFolder() const { return startFolder_; }
-    // Host blocks live before the device was made.
-    int BlocksAtStart() const { return blocksAtStart_; }
 
   private:
     std::string startFolder_;
@@ -57,7 +47,6 @@ class RunningDevice {
     KrSpriteDaemon sprites_;
     KrRenderBase* render_ = nullptr;
     int blocksAtStart_ = 0;
-    Leftovers left_;
 };
 
 }  // namespace krtest
