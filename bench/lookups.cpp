@@ -25,6 +25,12 @@ HRESULT WINAPI TinyTexture(LPDIRECT3DDEVICE9 device, LPCSTR, LPDIRECT3DTEXTURE9*
     return device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture, nullptr);
 }
 
+// And its image information: a picture the device can hold, as every cached file here is.
+HRESULT WINAPI TinyImage(LPCSTR, D3DXIMAGE_INFO* info) {
+    *info = D3DXIMAGE_INFO{1, 1, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_PNG};
+    return D3D_OK;
+}
+
 std::string Numbered(const char* format, int n) {
     char text[128];
     std::snprintf(text, sizeof text, format, n);
@@ -56,6 +62,7 @@ void TextureLookUps(krtest::RunningDevice& running, const Options& options) {
     KrTextureMgrBase* textures = running.Render()->TextureMgr();
     std::vector<KrStringT<char>> names;
     Platform().D3DXCreateTextureFromFileA = TinyTexture;
+    Platform().D3DXGetImageInfoFromFileA = TinyImage;
     int added = 0;
     for (int count : kCounts) {
         while (textures->CachedTextureCount(eTexStatic) < count) {
