@@ -25,19 +25,15 @@ const char kIni[] =
 inline std::vector<std::pair<size_t, size_t>> g_insideD3DX;
 inline krtest::D3DRecorder* g_recorder = nullptr;
 template <typename R, typename... A>
-struct Noted {
-    static inline R (*inner)(A...) = nullptr;
-    static R Call(A... a) {
+void Note(R (*&entry)(A...)) {
+    static R (*inner)(A...) = nullptr;
+    inner = entry;
+    entry = [](A... a) {
         const size_t first = g_recorder->calls.size() + 1;
         const R result = inner(a...);
         g_insideD3DX.emplace_back(first, g_recorder->calls.size());
         return result;
-    }
-};
-template <typename R, typename... A>
-void Note(R (*&entry)(A...)) {
-    Noted<R, A...>::inner = entry;
-    entry = Noted<R, A...>::Call;
+    };
 }
 
 struct Life {
@@ -55,9 +51,9 @@ struct Life {
 };
 
 // `frame(scene, n)` runs before each frame; false leaves the scene. `arm` runs right before Init.
-inline Life Live(krtest::D3DRecorder* recorder, int frames,
-                 const std::function<bool(int, int)>& frame = nullptr,
-                 const std::function<void()>& arm = nullptr) {
+inline Life Live(
+    krtest::D3DRecorder* recorder, int frames, const std::function<bool(int, int)>& frame = nullptr,
+    const std::function<void()>& arm = [] {}) {
     Life life;
     const auto part = [&](const std::string& name) {
         life.parts.push_back(
@@ -72,9 +68,7 @@ inline Life Live(krtest::D3DRecorder* recorder, int frames,
     }
     g_insideD3DX.clear();
     krtest::ClearLog();
-    if (arm) {
-        arm();
-    }
+    arm();
     part("Init");
     KrRenderBase* render = running.Render();
     life.started = running.Start();
