@@ -103,9 +103,9 @@ TEST(Textures, StaticCacheByNameReusesTheFailedEntryAndReloadsAfterAReset) {
     ASSERT_EQ(1, textures->CachedTextureCount(eTexStatic));  // the fallback texture
     // Textures the loader made (a missing file may or may not reach it).
     auto created = [&recorder] {
-        auto calls = recorder.CallsOf("D3DXCreateTextureFromFileA");
-        return std::count_if(calls.begin(), calls.end(),
-                             [](const auto& c) { return c.result == 0; });
+        return std::count_if(recorder.calls.begin(), recorder.calls.end(), [](const auto& c) {
+            return std::string(c.method) == "D3DXCreateTextureFromFileA" && c.result == 0;
+        });
     };
     // Name, index, textures created by the look-up, entries afterwards.
     for (auto [name, index, loads, entries] :

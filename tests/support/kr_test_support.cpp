@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -29,22 +30,6 @@ void ClearLog() {
     GLog.ClearCaptured();
 }
 
-bool ContainsRun(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
-    if (expected.empty()) {
-        return true;
-    }
-    for (size_t start = 0; start + expected.size() <= lines.size(); ++start) {
-        bool all = true;
-        for (size_t i = 0; i < expected.size() && all; ++i) {
-            all = lines[start + i] == expected[i];
-        }
-        if (all) {
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string Join(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) {
@@ -53,37 +38,23 @@ std::string Join(const std::vector<std::string>& lines) {
     return text;
 }
 
+namespace {
+// A visible window with a client area of width x height.
 HWND TestWindow(int width, int height) {
-    static bool registered = false;
-    if (!registered) {
+    static const ATOM registered = [] {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "KrTestWindow";
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        RegisterClassA(&wc);
-        registered = true;
-    }
+        return RegisterClassA(&wc);
+    }();
     RECT rect = {0, 0, width, height};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowA("KrTestWindow", "kr test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(hwnd, SW_SHOW);
-    return hwnd;
+    return CreateWindowA(MAKEINTATOM(registered), "kr test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                         rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
 }
-
-D3DPRESENT_PARAMETERS WindowedPresentParameters(HWND window, int width, int height) {
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = static_cast<UINT>(width);
-    pp.BackBufferHeight = static_cast<UINT>(height);
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
-    return pp;
-}
+}  // namespace
 
 bool RealDevice::Create(int width, int height) {
     window = TestWindow(width, height);
@@ -91,7 +62,13 @@ bool RealDevice::Create(int width, int height) {
     if (d3d == nullptr) {
         return false;
     }
-    D3DPRESENT_PARAMETERS pp = WindowedPresentParameters(window, width, height);
+    D3DPRESENT_PARAMETERS pp = {};
+    pp.BackBufferWidth = static_cast<UINT>(width);
+    pp.BackBufferHeight = static_cast<UINT>(height);
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window;
+    pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
     return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window,
@@ -125,23 +102,14 @@ bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels,
     bool ok = SUCCEEDED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
                                                             D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
               SUCCEEDED(device->GetRenderTargetData(back, copy));
-    if (ok) {
-        D3DLOCKED_RECT locked;
-        ok = SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-        if (ok) {
-            width = static_cast<int>(desc.Width);
-            height = static_cast<int>(desc.Height);
-            pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-            for (int y = 0; y < height; ++y) {
-                const unsigned int* row = reinterpret_cast<const unsigned int*>(
-                    static_cast<const unsigned char*>(locked.pBits) + y * locked.Pitch);
-                for (int x = 0; x < width; ++x) {
-                    pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
-                           static_cast<size_t>(x)] = row[x];
-                }
-            }
-            copy->UnlockRect();
-        }
+    D3DLOCKED_RECT locked;
+    if (ok && (ok = SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY)))) {
+        width = static_cast<int>(desc.Width), height = static_cast<int>(desc.Height);
+        pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&pixels[static_cast<size_t>(y) * desc.Width],
+                        static_cast<const char*>(locked.pBits) + y * locked.Pitch, desc.Width * 4);
+        copy->UnlockRect();
     }
     if (copy != nullptr)
         copy->Release();
@@ -179,10 +147,6 @@ EngineSetUp::~EngineSetUp() {
     Engine().SetOSGUI(nullptr);
     Engine().GetConfig()->Clear();
     std::remove(path_.c_str());
-}
-
-std::string EngineSetUp::IniText() const {
-    return ReadFile(path_);
 }
 
 std::string ReadFile(const std::string& path) {

@@ -16,16 +16,8 @@ std::vector<std::string> LogLines();
 // Only the lines of one kind.
 std::vector<std::string> LogLines(bool debug);
 void ClearLog();
-// True when `lines` holds `expected` as a contiguous run, in order.
-bool ContainsRun(const std::vector<std::string>& lines, const std::vector<std::string>& expected);
 // Joined for a readable failure message.
 std::string Join(const std::vector<std::string>& lines);
-
-// A visible test window with a client area of width x height.
-HWND TestWindow(int width = 800, int height = 600);
-
-// Presentation parameters of a plain windowed device: X8R8G8B8, one back buffer, discarded.
-D3DPRESENT_PARAMETERS WindowedPresentParameters(HWND window, int width, int height);
 
 // A real windowed device on adapter 0 (HAL, hardware vertex processing, X8R8G8B8, D24X8 depth).
 // Null when Direct3D cannot make one; the caller releases both objects.
@@ -54,7 +46,6 @@ class EngineSetUp {
     ~EngineSetUp();
     static std::string DefaultIni();
     KrApplication& App() { return app_; }
-    std::string IniText() const;
     const std::string& IniPath() const { return path_; }
 
   private:

@@ -14,16 +14,6 @@ size_t D3DRecorder::Count(const char* method) const {
     return count;
 }
 
-std::vector<RecordedCall> D3DRecorder::CallsOf(const char* method) const {
-    std::vector<RecordedCall> found;
-    for (const RecordedCall& call : calls) {
-        if (std::strcmp(call.method, method) == 0) {
-            found.push_back(call);
-        }
-    }
-    return found;
-}
-
 void D3DRecorder::Clear() {
     calls.clear();
     sequence_ = 0;

@@ -38,7 +38,6 @@ class D3DRecorder {
 
     std::vector<RecordedCall> calls;  // in order, both interfaces and the seam calls
     size_t Count(const char* method) const;
-    std::vector<RecordedCall> CallsOf(const char* method) const;
     // Forgets the calls and restarts the overall count of FailNthCall; failure rules stay.
     void Clear();
     // Make the `occurrence`-th future call of `method` fail (1 = next; 0 = every call) with `hr`.
