@@ -81,7 +81,9 @@ TEST(PlatformFaults, EachFailedCallEndsInACleanLife) {
         }
         SCOPED_TRACE("call " + std::to_string(n + 1) + " " + method + " in " + part);
         g_recorder.FailNthCall(static_cast<long>(n + 1), TypicalFailure(method));
+        krtest::RunningDevice::d3dxMayKeepDirect3D = insideD3DX;
         const faults::Life life = faults::Live(&g_recorder, kFrames);
+        krtest::RunningDevice::d3dxMayKeepDirect3D = false;
         g_recorder.StopFailing();
         ++lives;
         ++failures;
@@ -161,6 +163,7 @@ TEST(PlatformFaults, EachFailedCallEndsInACleanLife) {
     }
     std::printf(
         "platform fault sweep: %d lives, %d failures injected (%s of the %zu calls of a "
-        "life), none crashed\n",
-        lives, failures, whole ? "every one" : "each method once", g_calls.size());
+        "life), none crashed; D3DX kept the Direct3D object in %d\n",
+        lives, failures, whole ? "every one" : "each method once", g_calls.size(),
+        krtest::RunningDevice::direct3DKeptByD3DX);
 }

@@ -28,6 +28,10 @@ class RunningDevice {
     // and the device's releases of its Direct3D device and Direct3D object the last ones (a
     // reference the harness took beforehand is the last to go).
     void Stop();
+    // Set for lives in which a call D3DX makes inside its own failed: Wine's D3DX may then keep a
+    // reference to the Direct3D object for good. Stop counts such lives instead of failing them.
+    static inline bool d3dxMayKeepDirect3D = false;
+    static inline int direct3DKeptByD3DX = 0;
 
     KrRenderBase* Render() const { return render_; }
     KrD3DRenDev* Device() const { return static_cast<KrD3DRenDev*>(render_); }
