@@ -63,6 +63,7 @@ KrD3DRenDev& KrD3DRenDev::operator=(const KrD3DRenDev& other) {
     declarations = other.declarations;
     stageCache = other.stageCache;
     stateCache = other.stateCache;
+    statePositions = other.statePositions;
     linearMinFilter = other.linearMinFilter;
     linearMagFilter = other.linearMagFilter;
     linearMipFilter = other.linearMipFilter;

@@ -130,6 +130,7 @@ class D3DDEV_API KrD3DRenDev : public KrRenderBase {
     TDArray<IDirect3DVertexDeclaration9*> declarations;
     TDArray<TextureStageEntry> stageCache;
     TDArray<RenderStateEntry> stateCache;
+    StateCachePositions statePositions;
     int linearMinFilter;
     int linearMagFilter;
     int linearMipFilter;

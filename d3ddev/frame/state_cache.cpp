@@ -28,16 +28,33 @@ const DWORD kMipLodBiasMinusOne = 0xBF800000;  // the bits of -1.0f: a sharper m
 const DWORD kCachedSamplers = 2;
 }  // namespace
 
+namespace {
+// The position of `key`'s entry in `cache`, or -1: from the position table, or for a key beyond
+// it (no Direct3D state is) by walking the cache, re-reading its count at every step.
+template <typename Entry, typename KeyOf>
+int PositionOf(const TDArray<Entry>& cache, const int* positions, unsigned int limit,
+               unsigned int key, KeyOf keyOf) {
+    if (key < limit) {
+        return positions[key] - 1;
+    }
+    for (int i = 0; i < cache.Count(); ++i) {
+        if (keyOf(cache[i]) == key) {
+            return i;
+        }
+    }
+    return -1;
+}
+}  // namespace
+
 void KrD3DRenDev::SetRenderState(D3DRENDERSTATETYPE state, unsigned long value) {
     if (device == nullptr) {
         return;  // nothing sent, so nothing to remember
     }
-    // The count is re-read at every step: the cache is tiny and only ever grows.
-    for (int i = 0; i < stateCache.Count(); ++i) {
-        RenderStateEntry& entry = stateCache[i];
-        if (entry.state != static_cast<unsigned int>(state)) {
-            continue;
-        }
+    const unsigned int key = static_cast<unsigned int>(state);
+    const int at = PositionOf(stateCache, statePositions.render, StateCachePositions::kRenderStates,
+                              key, [](const RenderStateEntry& entry) { return entry.state; });
+    if (at >= 0) {
+        RenderStateEntry& entry = stateCache[at];
         if (entry.value == value) {
             return;
         }
@@ -45,8 +62,11 @@ void KrD3DRenDev::SetRenderState(D3DRENDERSTATETYPE state, unsigned long value) 
         entry.value = static_cast<unsigned int>(value);
         return;
     }
-    RenderStateEntry entry = {static_cast<unsigned int>(state), static_cast<unsigned int>(value)};
+    RenderStateEntry entry = {key, static_cast<unsigned int>(value)};
     stateCache.Add(entry);
+    if (key < StateCachePositions::kRenderStates) {
+        statePositions.render[key] = stateCache.Count();
+    }
     device->SetRenderState(state, value);
 }
 
@@ -61,11 +81,11 @@ void KrD3DRenDev::SetTextureStageState(int stage, D3DTEXTURESTAGESTATETYPE type,
         device->SetTextureStageState(static_cast<DWORD>(stage), type, value);
         return;
     }
-    for (int i = 0; i < stageCache.Count(); ++i) {
-        TextureStageEntry& entry = stageCache[i];
-        if (entry.type != static_cast<unsigned int>(type)) {
-            continue;
-        }
+    const unsigned int key = static_cast<unsigned int>(type);
+    const int at = PositionOf(stageCache, statePositions.stage, StateCachePositions::kStageTypes,
+                              key, [](const TextureStageEntry& entry) { return entry.type; });
+    if (at >= 0) {
+        TextureStageEntry& entry = stageCache[at];
         unsigned int& cached = stage == 0 ? entry.stage0 : entry.stage1;
         if (cached == value) {
             return;
@@ -74,10 +94,12 @@ void KrD3DRenDev::SetTextureStageState(int stage, D3DTEXTURESTAGESTATETYPE type,
         cached = static_cast<unsigned int>(value);
         return;
     }
-    TextureStageEntry entry = {kStageValueUnknown, kStageValueUnknown,
-                               static_cast<unsigned int>(type)};
+    TextureStageEntry entry = {kStageValueUnknown, kStageValueUnknown, key};
     (stage == 0 ? entry.stage0 : entry.stage1) = static_cast<unsigned int>(value);
     stageCache.Add(entry);
+    if (key < StateCachePositions::kStageTypes) {
+        statePositions.stage[key] = stageCache.Count();
+    }
     device->SetTextureStageState(static_cast<DWORD>(stage), type, value);
 }
 

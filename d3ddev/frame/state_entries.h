@@ -15,5 +15,15 @@ struct TextureStageEntry {
     unsigned int type;
 };
 
+// Where each render state and each stage state type stands in its cache (position + 1, 0 for not
+// yet cached), so that a look-up costs the same however many states are cached. The caches keep
+// their first-seen order; this only finds an entry without walking to it.
+struct StateCachePositions {
+    static const unsigned int kRenderStates = 256;  // every D3DRENDERSTATETYPE is below
+    static const unsigned int kStageTypes = 64;     // every D3DTEXTURESTAGESTATETYPE is below
+    int render[kRenderStates] = {};
+    int stage[kStageTypes] = {};
+};
+
 // A stage value never forwarded through the cache.
 const unsigned int kStageValueUnknown = 666;
