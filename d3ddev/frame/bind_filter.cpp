@@ -20,30 +20,26 @@ void KrBindFilter::CatchUpWithReleases() {
     }
 }
 
-namespace {
-// Sends when `wanted` differs from `sent`; `sent` becomes what Direct3D holds, or unknown.
 template <typename T, typename Send>
-HRESULT SendWhenChanged(T*& sent, T* wanted, T* unknown, Send send) {
+HRESULT KrBindFilter::SendWhenChanged(T*& sent, T* wanted, Send send) {
     if (sent == wanted) {
         return S_OK;
     }
     const HRESULT result = send();
-    sent = SUCCEEDED(result) ? wanted : unknown;
+    sent = SUCCEEDED(result) ? wanted : Unknown<T>();
     return result;
 }
-}  // namespace
 
 HRESULT KrBindFilter::SetVertexDeclaration(IDirect3DDevice9* device,
                                            IDirect3DVertexDeclaration9* declaration) {
     CatchUpWithReleases();
-    return SendWhenChanged(declaration_, declaration, Unknown<IDirect3DVertexDeclaration9>(),
+    return SendWhenChanged(declaration_, declaration,
                            [&] { return device->SetVertexDeclaration(declaration); });
 }
 
 HRESULT KrBindFilter::SetVertexShader(IDirect3DDevice9* device, IDirect3DVertexShader9* shader) {
     CatchUpWithReleases();
-    return SendWhenChanged(shader_, shader, Unknown<IDirect3DVertexShader9>(),
-                           [&] { return device->SetVertexShader(shader); });
+    return SendWhenChanged(shader_, shader, [&] { return device->SetVertexShader(shader); });
 }
 
 HRESULT KrBindFilter::SetStreamSource(IDirect3DDevice9* device, UINT stream,
@@ -56,7 +52,7 @@ HRESULT KrBindFilter::SetStreamSource(IDirect3DDevice9* device, UINT stream,
         streamBuffer_ = Unknown<IDirect3DVertexBuffer9>();
     }
     streamStride_ = stride;
-    return SendWhenChanged(streamBuffer_, buffer, Unknown<IDirect3DVertexBuffer9>(),
+    return SendWhenChanged(streamBuffer_, buffer,
                            [&] { return device->SetStreamSource(0, buffer, 0, stride); });
 }
 
@@ -66,6 +62,6 @@ HRESULT KrBindFilter::SetTexture(IDirect3DDevice9* device, DWORD stage,
     if (stage >= kStages) {
         return device->SetTexture(stage, texture);
     }
-    return SendWhenChanged(textures_[stage], texture, Unknown<IDirect3DBaseTexture9>(),
+    return SendWhenChanged(textures_[stage], texture,
                            [&] { return device->SetTexture(stage, texture); });
 }

@@ -36,6 +36,9 @@ class KrBindFilter {
     }
     // Forgets everything when a resource was released since the last bind.
     void CatchUpWithReleases();
+    // Sends when `wanted` differs from `sent`; `sent` becomes what Direct3D holds, or unknown.
+    template <typename T, typename Send>
+    static HRESULT SendWhenChanged(T*& sent, T* wanted, Send send);
 
     IDirect3DVertexDeclaration9* declaration_;
     IDirect3DVertexShader9* shader_;
