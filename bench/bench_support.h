@@ -21,6 +21,10 @@ class KrD3DRenDevProbe {
     static const TDArray<KrStringT<char>>& ShaderTexts(KrD3DRenDev* render) {
         return render->sources;
     }
+    // Where the time of the device's last Init went, part by part.
+    static const KrStartupProfile& StartupProfile(KrD3DRenDev* render) {
+        return render->startupProfile;
+    }
 };
 
 namespace krbench {

@@ -85,11 +85,27 @@ KrD3DRenDev::~KrD3DRenDev() {
     lineBuffer = nullptr;
 }
 
+namespace {
+// Times the whole of one start, whichever way it ends.
+class ProfiledStart {
+  public:
+    explicit ProfiledStart(KrStartupProfile& profile) : profile_(profile) { profile_.Begin(); }
+    ~ProfiledStart() { profile_.End(); }
+    ProfiledStart(const ProfiledStart&) = delete;
+    ProfiledStart& operator=(const ProfiledStart&) = delete;
+
+  private:
+    KrStartupProfile& profile_;
+};
+}  // namespace
+
 bool KrD3DRenDev::Init() {
+    ProfiledStart profiled(startupProfile);
     bool started = InitAPI() && Reset();
     if (!started) {
         GLog.WriteLine(
             "Failed to initialise Rendering device, specifying -safe mode restart in config file");
+        KrStartPartScope writing(startupProfile, StartPart::ConfigWrites);
         Engine().GetConfig()->SetInteger("Engine", "Safe", 1);
         return false;
     }
@@ -115,11 +131,15 @@ bool KrD3DRenDev::InitAPI() {
             "WARNING: Direct3D9 object already created, leaving KrD3DRenDev::InitAPI()");
         return false;
     }
-    d3d = Platform().Direct3DCreate9(kD3DSdkVersion);
+    {
+        KrStartPartScope creating(startupProfile, StartPart::Direct3D);
+        d3d = Platform().Direct3DCreate9(kD3DSdkVersion);
+    }
     if (d3d != nullptr) {
         int startFullScreen = 0;
         Engine().GetConfig()->GetInteger("Display", "StartFullScreen", startFullScreen);
         Windowed() = startFullScreen == 0;
+        KrStartPartScope enumerating(startupProfile, StartPart::Enumeration);
         if (EnumAndCaps()) {
             return true;
         }

@@ -10,6 +10,7 @@
 #include "enum_records.h"
 #include "krngn.h"
 #include "name_index.h"
+#include "startup_profile.h"
 #include "state_entries.h"
 
 class D3DDEV_API KrD3DRenDev : public KrRenderBase {
@@ -145,6 +146,8 @@ class D3DDEV_API KrD3DRenDev : public KrRenderBase {
     KrNameIndex sourceIndex;
     // What was last sent of the bindings that repeat between draws (frame/).
     KrBindFilter bound;
+    // Where the last Init's time went, part by part, for the benchmark (device/).
+    KrStartupProfile startupProfile;
 };
 
 extern "C" {

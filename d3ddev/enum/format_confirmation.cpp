@@ -37,6 +37,7 @@ const DepthRung kDepthRungs[] = {
 unsigned int KrD3DRenDev::ConfirmFormats(D3DDeviceInfo* deviceInfo, D3DAdapterInfo* adapterInfo,
                                          int adapter, int deviceNumber, TDArray<D3DFORMAT>& formats,
                                          TSArray<bool>& confirmed) {
+    KrStartPartScope checking(startupProfile, StartPart::FormatChecks);
     int wRequest = ReadSetting("Render", "UseWBuffer", kFallbackUseWBuffer);
     int zRequest = ReadSetting("Render", "UseZBuffer", kFallbackUseZBuffer);
     int depth = ReadSetting("Render", "DepthBufferBitDepth", kFallbackDepthBits);

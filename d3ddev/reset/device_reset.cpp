@@ -26,10 +26,15 @@ bool KrD3DRenDev::Reset() {
 
     // The engine creates the device once and recovers through UpdateDimensions, so a device
     // still held here is not released first.
-    HRESULT created =
-        d3d->CreateDevice(static_cast<UINT>(currentAdapter), deviceInfo.deviceType,
-                          presentParams.hDeviceWindow, mode.behaviorFlags, &presentParams, &device);
+    HRESULT created = E_FAIL;
+    {
+        KrStartPartScope creating(startupProfile, StartPart::DeviceCreation);
+        created = d3d->CreateDevice(static_cast<UINT>(currentAdapter), deviceInfo.deviceType,
+                                    presentParams.hDeviceWindow, mode.behaviorFlags, &presentParams,
+                                    &device);
+    }
     if (SUCCEEDED(created)) {
+        KrStartPartScope settingUp(startupProfile, StartPart::DeviceSetUp);
         bound.Forget();  // a new device has nothing bound
         ShowEngineCursor();
         PlaceEngineWindow(*this, Windowed());

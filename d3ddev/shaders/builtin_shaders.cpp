@@ -51,8 +51,10 @@ bool KrD3DRenDev::CreateDefaultShaders() {
     // A fallback texture that fails to load is the texture manager's to report; the effectors do
     // not depend on it.
     if (TextureMgr() != nullptr) {
+        KrStartPartScope loading(startupProfile, StartPart::FallbackTexture);
         TextureMgr()->Load(Engine().getMediaDir() + KrStringT<char>(kFallbackTexture));
     }
+    KrStartPartScope building(startupProfile, StartPart::Shaders);
     KrEffectorMgr* manager = FXMgr();
     if (manager == nullptr) {
         return false;

@@ -45,6 +45,9 @@ class KRCR_API KrLogFile : public KrAnsiFile {
     bool CapturedIsDebug(int index) const;
     // Total lines written since start, captured or not (for growth checks).
     long long LinesWritten() const;
+    // Time spent formatting lines and putting them into the file since start, for the
+    // benchmark's account of where a start's time goes.
+    double SecondsWriting() const;
 };
 
 extern KRCR_API KrLogFile GLog;

@@ -2,6 +2,7 @@
 // verbatim and tell ordinary lines from debug lines.
 #include "krcr.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,28 @@ std::vector<CapturedLine>& Captured() {
     return lines;
 }
 long long g_linesWritten = 0;
+double g_secondsWriting = 0.0;
+
+// Adds the time of the outermost logging call alive to the log's total, formatting included.
+class WritingClock {
+  public:
+    WritingClock() : outermost_(depth_++ == 0), start_(std::chrono::steady_clock::now()) {}
+    ~WritingClock() {
+        --depth_;
+        if (outermost_) {
+            g_secondsWriting +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        }
+    }
+    WritingClock(const WritingClock&) = delete;
+    WritingClock& operator=(const WritingClock&) = delete;
+
+  private:
+    static int depth_;
+    bool outermost_;
+    std::chrono::steady_clock::time_point start_;
+};
+int WritingClock::depth_ = 0;
 }  // namespace
 
 KrAnsiFile::KrAnsiFile() : file_(nullptr), path_(nullptr) {}
@@ -58,6 +81,7 @@ void KrAnsiFile::Close() {
 }
 
 bool KrAnsiFile::Emit(const char* text, bool debug) {
+    WritingClock clock;
     if (text == nullptr) {
         text = "";
     }
@@ -76,6 +100,7 @@ bool KrAnsiFile::Emit(const char* text, bool debug) {
 }
 
 bool KrAnsiFile::EmitFormatted(bool debug, const char* format, __builtin_va_list args) {
+    WritingClock clock;
     if (format == nullptr) {
         return Emit("", debug);
     }
@@ -146,4 +171,8 @@ bool KrLogFile::CapturedIsDebug(int index) const {
 
 long long KrLogFile::LinesWritten() const {
     return g_linesWritten;
+}
+
+double KrLogFile::SecondsWriting() const {
+    return g_secondsWriting;
 }
