@@ -13,3 +13,12 @@ int ReadSetting(const char* section, const char* key, int fallback) {
 void WriteSetting(const char* section, const char* key, int value) {
     Engine().GetConfig()->SetInteger(section, key, value);
 }
+
+SettingsWriteBack::SettingsWriteBack(KrStartupProfile& profile) : profile_(profile) {
+    Engine().GetConfig()->BeginBatch();
+}
+
+SettingsWriteBack::~SettingsWriteBack() {
+    KrStartPartScope writing(profile_, StartPart::ConfigWrites);
+    Engine().GetConfig()->EndBatch();
+}

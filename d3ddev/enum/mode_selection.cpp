@@ -20,6 +20,9 @@ struct Choice {
 }  // namespace
 
 bool KrD3DRenDev::SelectDisplayMode() {
+    // Whatever this step writes reaches the file in one write as it returns: still before a
+    // device is created, so a creation that fails or crashes leaves the settings on disk.
+    SettingsWriteBack writeBack(startupProfile);
     // A missing screen size asks for the desktop of the first adapter in the table.
     int desktopWidth = kFallbackWindowWidth;
     int desktopHeight = kFallbackWindowHeight;

@@ -1,6 +1,7 @@
 // The configuration cache: integer settings by section and key, kept in an INI file. Every change
-// goes to disk at once through a temporary file and a rename, so that a crash between two writes
-// never leaves half a file behind (the device's safe-mode key depends on that).
+// goes to disk at once, or at the end of its batch, through a temporary file and a rename, so that
+// a crash between two writes never leaves half a file behind (the device's safe-mode key depends
+// on that).
 #include "krngn.h"
 
 #include <cerrno>
@@ -23,6 +24,8 @@ struct KrConfigCache::Store {
     };
     std::string path;
     std::vector<Section> sections;
+    int batchDepth = 0;
+    bool unsaved = false;  // a change inside the batch not yet written
 
     Section* FindSection(const std::string& name) {
         for (Section& s : sections) {
@@ -115,6 +118,7 @@ KrConfigCache::~KrConfigCache() {
 void KrConfigCache::Clear() {
     store_->sections.clear();
     store_->path.clear();
+    store_->unsaved = false;
 }
 
 const char* KrConfigCache::Path() const {
@@ -228,11 +232,15 @@ bool KrConfigCache::SetInteger(const KrStringT<char>& section, const KrStringT<c
     std::string text = std::to_string(value);
     Store::Entry* entry = store_->FindEntry(sectionName, keyName);
     if (entry != nullptr) {
+        // The file already says so: writing it again would change nothing.
+        if (entry->value == text) {
+            return true;
+        }
         entry->value = text;
     } else {
         s->entries.push_back(Store::Entry{keyName, text});
     }
-    return Save();
+    return Changed();
 }
 
 bool KrConfigCache::HasKey(const char* section, const char* key) {
@@ -247,10 +255,30 @@ bool KrConfigCache::RemoveKey(const char* section, const char* key) {
     for (size_t i = 0; i < s->entries.size(); ++i) {
         if (s->entries[i].key == key) {
             s->entries.erase(s->entries.begin() + static_cast<long>(i));
-            return Save();
+            return Changed();
         }
     }
     return false;
+}
+
+void KrConfigCache::BeginBatch() {
+    ++store_->batchDepth;
+}
+
+bool KrConfigCache::EndBatch() {
+    if (store_->batchDepth == 0 || --store_->batchDepth > 0 || !store_->unsaved) {
+        return true;
+    }
+    store_->unsaved = false;
+    return Save();
+}
+
+bool KrConfigCache::Changed() {
+    if (store_->batchDepth > 0) {
+        store_->unsaved = true;
+        return true;
+    }
+    return Save();
 }
 
 bool KrConfigCache::Save() {

@@ -23,10 +23,31 @@ class KRNGN_API KrConfigCache {
     bool HasKey(const char* section, const char* key);
     bool RemoveKey(const char* section, const char* key);
 
+    // Changes made between BeginBatch and EndBatch stay in memory, and EndBatch writes the file
+    // once if any of them changed a value: one write per step instead of one per key. Outside a
+    // batch every change is on disk before SetInteger returns. Batches nest; the outermost
+    // EndBatch writes, and returns false when that write failed.
+    void BeginBatch();
+    bool EndBatch();
+
   private:
+    // Writes the file now, or at the end of the batch.
+    bool Changed();
     bool Save();
     struct Store;
     Store* store_;
+};
+
+// One batch of configuration changes for the length of a scope.
+class KrConfigBatch {
+  public:
+    explicit KrConfigBatch(KrConfigCache& config) : config_(config) { config_.BeginBatch(); }
+    ~KrConfigBatch() { config_.EndBatch(); }
+    KrConfigBatch(const KrConfigBatch&) = delete;
+    KrConfigBatch& operator=(const KrConfigBatch&) = delete;
+
+  private:
+    KrConfigCache& config_;
 };
 
 class KRNGN_API KrLightBase {
