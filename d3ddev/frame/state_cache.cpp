@@ -60,8 +60,10 @@ void KrD3DRenDev::SetRenderState(D3DRENDERSTATETYPE state, unsigned long value) 
         }
         device->SetRenderState(state, value);
         entry.value = static_cast<unsigned int>(value);
+        statePositions.alphaStatesHeld = false;
         return;
     }
+    statePositions.alphaStatesHeld = false;
     RenderStateEntry entry = {key, static_cast<unsigned int>(value)};
     stateCache.Add(entry);
     if (key < StateCachePositions::kRenderStates) {
@@ -161,8 +163,15 @@ void KrD3DRenDev::SetPolyCullMode(ePolyCullMode mode) {
 
 // There is no way back: alpha stays on once asked for, whatever `enable` says.
 bool KrD3DRenDev::SetAlpha(bool /*enable*/) {
+    // What the six states send depends on their entries alone; while those hold the alpha values
+    // nothing would be sent, so the six look-ups are skipped.
+    if (statePositions.alphaStatesHeld) {
+        return true;
+    }
     for (const RenderStateEntry& setting : kAlphaRenderStates) {
         SetRenderState(static_cast<D3DRENDERSTATETYPE>(setting.state), setting.value);
     }
+    // Without a device nothing went through the cache, so its entries may hold anything.
+    statePositions.alphaStatesHeld = device != nullptr;
     return true;
 }

@@ -23,6 +23,11 @@ struct StateCachePositions {
     static const unsigned int kStageTypes = 64;     // every D3DTEXTURESTAGESTATETYPE is below
     int render[kRenderStates] = {};
     int stage[kStageTypes] = {};
+    // Whether the entries of the six alpha render states hold SetAlpha's values, so that SetAlpha,
+    // which every draw calls, can tell at once that it would send nothing. Every write to a
+    // render-state entry clears it. It sits here, with the positions, because it describes the
+    // cache's entries and so must be copied wherever they are.
+    bool alphaStatesHeld = false;
 };
 
 // A stage value never forwarded through the cache.
