@@ -16,12 +16,39 @@ class KrBindFilter {
     KrBindFilter() { Forget(); }
     void Forget();
 
+    // Defined here rather than in bind_filter.cpp: the draw path calls them several times a draw,
+    // and most calls end at the first comparison, which costs less than the call itself.
     HRESULT SetVertexDeclaration(IDirect3DDevice9* device,
-                                 IDirect3DVertexDeclaration9* declaration);
-    HRESULT SetVertexShader(IDirect3DDevice9* device, IDirect3DVertexShader9* shader);
+                                 IDirect3DVertexDeclaration9* declaration) {
+        CatchUpWithReleases();
+        return SendWhenChanged(declaration_, declaration,
+                               [&] { return device->SetVertexDeclaration(declaration); });
+    }
+    HRESULT SetVertexShader(IDirect3DDevice9* device, IDirect3DVertexShader9* shader) {
+        CatchUpWithReleases();
+        return SendWhenChanged(shader_, shader, [&] { return device->SetVertexShader(shader); });
+    }
     HRESULT SetStreamSource(IDirect3DDevice9* device, UINT stream, IDirect3DVertexBuffer9* buffer,
-                            UINT stride);
-    HRESULT SetTexture(IDirect3DDevice9* device, DWORD stage, IDirect3DBaseTexture9* texture);
+                            UINT stride) {
+        CatchUpWithReleases();
+        if (stream != 0) {
+            return device->SetStreamSource(stream, buffer, 0, stride);
+        }
+        if (stride != streamStride_) {
+            streamBuffer_ = Unknown<IDirect3DVertexBuffer9>();
+        }
+        streamStride_ = stride;
+        return SendWhenChanged(streamBuffer_, buffer,
+                               [&] { return device->SetStreamSource(0, buffer, 0, stride); });
+    }
+    HRESULT SetTexture(IDirect3DDevice9* device, DWORD stage, IDirect3DBaseTexture9* texture) {
+        CatchUpWithReleases();
+        if (stage >= kStages) {
+            return device->SetTexture(stage, texture);
+        }
+        return SendWhenChanged(textures_[stage], texture,
+                               [&] { return device->SetTexture(stage, texture); });
+    }
 
     // Called by every release of a Direct3D resource for good: every filter forgets at its next
     // bind. A count, not a list of filters, so that releasing costs one increment.
@@ -35,10 +62,21 @@ class KrBindFilter {
         return reinterpret_cast<T*>(~static_cast<UINT_PTR>(0));
     }
     // Forgets everything when a resource was released since the last bind.
-    void CatchUpWithReleases();
+    void CatchUpWithReleases() {
+        if (releasesSeen_ != releases_) {
+            Forget();
+        }
+    }
     // Sends when `wanted` differs from `sent`; `sent` becomes what Direct3D holds, or unknown.
     template <typename T, typename Send>
-    static HRESULT SendWhenChanged(T*& sent, T* wanted, Send send);
+    static HRESULT SendWhenChanged(T*& sent, T* wanted, Send send) {
+        if (sent == wanted) {
+            return S_OK;
+        }
+        const HRESULT result = send();
+        sent = SUCCEEDED(result) ? wanted : Unknown<T>();
+        return result;
+    }
 
     IDirect3DVertexDeclaration9* declaration_;
     IDirect3DVertexShader9* shader_;
