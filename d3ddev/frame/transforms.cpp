@@ -9,6 +9,7 @@ namespace {
 const UINT kViewProjectionRegister = 0;
 const UINT kWorldRegister = 4;
 const float kDefaultFovDegrees = 90.0f;
+const KrCoords kIdentityFrame;  // the object's frame when the engine gives none
 
 void ClearMatrix(D3DXMATRIX& m) {
     krMemset(&m, 0, sizeof m);
@@ -78,25 +79,13 @@ void KrD3DRenDev::SetView(KrCoords* camera) {
 }
 
 void KrD3DRenDev::SetTransform(KrCoords* object) {
-    KrCoords frame;  // the identity frame when the engine gives none
-    if (object != nullptr) {
-        frame = *object;
-    }
-    D3DXMATRIX world;
-    ClearMatrix(world);
-    world._11 = frame.X.x;
-    world._12 = frame.X.y;
-    world._13 = frame.X.z;
-    world._21 = frame.Y.x;
-    world._22 = frame.Y.y;
-    world._23 = frame.Y.z;
-    world._31 = frame.Z.x;
-    world._32 = frame.Z.y;
-    world._33 = frame.Z.z;
-    world._41 = frame.P.x;
-    world._42 = frame.P.y;
-    world._43 = frame.P.z;
-    world._44 = 1.0f;
+    // Read in place rather than copied, and the matrix filled whole instead of cleared first:
+    // this runs once per object drawn.
+    const KrCoords& frame = object != nullptr ? *object : kIdentityFrame;
+    D3DXMATRIX world(frame.X.x, frame.X.y, frame.X.z, 0.0f,  //
+                     frame.Y.x, frame.Y.y, frame.Y.z, 0.0f,  //
+                     frame.Z.x, frame.Z.y, frame.Z.z, 0.0f,  //
+                     frame.P.x, frame.P.y, frame.P.z, 1.0f);
     if (device == nullptr) {
         return;
     }
