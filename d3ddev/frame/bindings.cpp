@@ -73,11 +73,8 @@ bool KrD3DRenDev::SetTexture(unsigned int index, eTextureType type, unsigned int
 }
 
 bool KrD3DRenDev::SetEffector(unsigned int index) {
-    KrEffectorMgr* effectors = FXMgr();
-    KrEffector** effector = effectors != nullptr ? effectors->GetEffector(index) : nullptr;
-    if (effector != nullptr && *effector != nullptr) {
-        (*effector)->IsProgrammable();
-    }
+    // Only the index is kept: the draw looks the effector up itself, and nothing here depends on
+    // the effector, so it is not looked up (nor asked whether it is programmable) per object.
     currentEffector = static_cast<int>(index);
     // The engine's interface reports no outcome here: the result is always false.
     return false;
