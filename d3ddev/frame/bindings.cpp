@@ -73,8 +73,11 @@ bool KrD3DRenDev::SetTexture(unsigned int index, eTextureType type, unsigned int
 }
 
 bool KrD3DRenDev::SetEffector(unsigned int index) {
-    // Only the index is kept: the draw looks the effector up itself, and nothing here depends on
-    // the effector, so it is not looked up (nor asked whether it is programmable) per object.
+    KrEffectorMgr* effectors = FXMgr();
+    KrEffector** effector = effectors != nullptr ? effectors->GetEffector(index) : nullptr;
+    if (effector != nullptr && *effector != nullptr) {
+        (*effector)->IsProgrammable();
+    }
     currentEffector = static_cast<int>(index);
     // The engine's interface reports no outcome here: the result is always false.
     return false;
