@@ -133,6 +133,24 @@ TEST_F(Enumeration, SelectionTakesTheLargestModeInsideTheWantedSize) {
     }
 }
 
+// The mode search's settings reach the file before the device is created, so a creation that
+// fails (or never returns) still leaves them for the next start; safe mode follows at once.
+TEST_F(Enumeration, SettingsAreOnDiskBeforeTheDeviceIsCreated) {
+    d3d->AddAdapter("Card A", UsualModes());
+    std::string atCreation;
+    ON_CALL(*d3d, CreateDevice(_, _, _, _, _, _))
+        .WillByDefault(
+            [&](UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice9**) {
+                atCreation = krtest::ReadFile(run->IniPath());
+                return D3DERR_NOTAVAILABLE;
+            });
+    EXPECT_FALSE(Start(Ini(false, 1000, 700, 24, 1), true));
+    for (const char* setting : {"WindowWidth=800\n", "ScreenWidth=800\n", "Safe=0\n"}) {
+        EXPECT_NE(atCreation.find(setting), std::string::npos) << setting << atCreation;
+    }
+    EXPECT_NE(krtest::ReadFile(run->IniPath()).find("Safe=1\n"), std::string::npos);
+}
+
 TEST_F(Enumeration, DepthFallsFrom32To24To16ToNoneAndCarriesToTheNextFormat) {
     const std::string failed =
         "\tFAILED: CheckDeviceFormat(...) on Card A, device HAL : device "
