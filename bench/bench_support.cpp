@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -45,6 +46,39 @@ Figure Summarise(std::vector<double> values) {
     figure.median = n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
     figure.min = values.front();
     figure.max = values.back();
+    return figure;
+}
+
+Figure PairedRatio(const std::vector<double>& module, const std::vector<double>& raw) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < module.size() && i < raw.size(); ++i) {
+        if (raw[i] > 0.0) {
+            ratios.push_back(module[i] / raw[i]);
+        }
+    }
+    Figure figure = Summarise(ratios);
+    const size_t n = ratios.size();
+    if (n == 0) {
+        return figure;
+    }
+    std::sort(ratios.begin(), ratios.end());
+    // The interval runs from the k-th smallest to the k-th largest ratio, k the largest rank with
+    // P(Binomial(n, 1/2) < k) <= 2.5 %: the median lies below the k-th smallest with at most that
+    // chance, and above the k-th largest likewise.
+    double below = 0.0;
+    double term = std::pow(0.5, static_cast<double>(n));  // P(B = 0)
+    size_t k = 1;
+    for (size_t j = 0; j < n; ++j) {
+        below += term;  // P(B <= j)
+        if (below > 0.025) {
+            break;
+        }
+        k = j + 1;
+        term *= static_cast<double>(n - j) / static_cast<double>(j + 1);
+    }
+    k = std::min(k, (n + 1) / 2);
+    figure.min = ratios[k - 1];
+    figure.max = ratios[n - k];
     return figure;
 }
 

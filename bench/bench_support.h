@@ -41,6 +41,11 @@ struct Figure {
     double max = 0.0;
 };
 Figure Summarise(std::vector<double> values);
+// The median of the ratios module[i] / raw[i] of runs made one after the other by Alternate, with
+// a 95 % confidence interval for that median from the order statistics (in min and max). A drift
+// of the machine's speed during the benchmark moves both runs of a pair alike, which the ratio of
+// the two sides' medians does not allow for.
+Figure PairedRatio(const std::vector<double>& module, const std::vector<double>& raw);
 
 // Runs `module` and `raw` alternately, `runs` times each, so that both see the same load of the
 // machine; each returns its figure for one run.

@@ -257,9 +257,9 @@ class RawScene {
         }
         memcpy(data, cube.data(), bytes);
         cube_->Unlock();
-        for (int e = 0; e < 2; ++e) {
-            std::string path = std::string(".\\") + kTextures[kPassTexture[e]];
-            if (FAILED(D3DXCreateTextureFromFileA(device_, path.c_str(), &textures_[e]))) {
+        for (int t = 0; t < 8; ++t) {
+            std::string path = std::string(".\\") + kTextures[t];
+            if (FAILED(D3DXCreateTextureFromFileA(device_, path.c_str(), &textures_[t]))) {
                 return false;
             }
         }
@@ -268,14 +268,18 @@ class RawScene {
     }
 
     void Destroy() {
-        IUnknown* objects[] = {textures_[0], textures_[1], cube_, declaration_,
-                               shader_,      device_,      d3d_};
+        for (IDirect3DTexture9*& texture : textures_) {
+            if (texture != nullptr) {
+                texture->Release();
+                texture = nullptr;
+            }
+        }
+        IUnknown* objects[] = {cube_, declaration_, shader_, device_, d3d_};
         for (IUnknown* object : objects) {
             if (object != nullptr) {
                 object->Release();
             }
         }
-        textures_[0] = textures_[1] = nullptr;
         cube_ = nullptr;
         declaration_ = nullptr;
         shader_ = nullptr;
@@ -294,6 +298,11 @@ class RawScene {
     }
     void BindShared(IDirect3DDevice9* device) { BindShared(device, declaration_, shader_, cube_); }
 
+    // With `on`, the raw program also binds, per object, the texture the engine asks the
+    // rendering device for before the pass's texture replaces it: the same bindings the device
+    // must send, so that what they cost Wine can be told from the device's own cost.
+    void BindEngineTextures(bool on) { bindEngineTextures_ = on; }
+
     // Per object: world matrix (transposed, as the shader reads it), texture when it changes,
     // draw.
     void DrawObjects(IDirect3DDevice9* device, const std::vector<KrCoords>& frames) {
@@ -304,7 +313,11 @@ class RawScene {
             const float world[16] = {f.X.x, f.Y.x, f.Z.x, f.P.x, f.X.y, f.Y.y, f.Z.y, f.P.y,
                                      f.X.z, f.Y.z, f.Z.z, f.P.z, 0.0f,  0.0f,  0.0f,  1.0f};
             device->SetVertexShaderConstantF(4, world, 4);
-            IDirect3DBaseTexture9* texture = textures_[i % 2];
+            if (bindEngineTextures_ && textures_[i % 8] != bound) {
+                device->SetTexture(0, textures_[i % 8]);
+                bound = textures_[i % 8];
+            }
+            IDirect3DBaseTexture9* texture = textures_[kPassTexture[i % 2]];
             if (texture != bound) {
                 device->SetTexture(0, texture);
                 bound = texture;
@@ -374,7 +387,8 @@ class RawScene {
     IDirect3DVertexShader9* shader_ = nullptr;
     IDirect3DVertexDeclaration9* declaration_ = nullptr;
     IDirect3DVertexBuffer9* cube_ = nullptr;
-    IDirect3DTexture9* textures_[2] = {nullptr, nullptr};
+    IDirect3DTexture9* textures_[8] = {};
+    bool bindEngineTextures_ = false;
 };
 
 std::string Format(const char* format, double a, double b = 0.0, double c = 0.0) {
@@ -488,21 +502,37 @@ void DrawOnWine(krtest::RunningDevice& running, ModuleScene& module, RawScene& r
         cpu.push_back((ProcessCpuSeconds() - c0) * 1e3 / framesPerRun);
         return framesPerRun / (Now() - t0);
     };
-    Alternate(
-        runs,
-        [&] {
-            return run(
-                moduleWindow, [&] { module.Frame(frames, nullptr); }, moduleCpu);
-        },
-        [&] {
-            return run(
-                rawWindow, [&] { raw.Frame(viewProjection, frames, nullptr); }, rawCpu);
-        },
-        moduleFps, rawFps);
+    auto compare = [&](std::vector<double>& moduleRate, std::vector<double>& rawRate,
+                       std::vector<double>& moduleTime, std::vector<double>& rawTime) {
+        Alternate(
+            runs,
+            [&] {
+                return run(
+                    moduleWindow, [&] { module.Frame(frames, nullptr); }, moduleTime);
+            },
+            [&] {
+                return run(
+                    rawWindow, [&] { raw.Frame(viewProjection, frames, nullptr); }, rawTime);
+            },
+            moduleRate, rawRate);
+    };
+    compare(moduleFps, rawFps, moduleCpu, rawCpu);
     ReportRow("draw", "K = " + std::to_string(objects), "frames/s", Summarise(moduleFps),
               Summarise(rawFps));
     ReportRow("drawcpu", "K = " + std::to_string(objects), "CPU ms/frame", Summarise(moduleCpu),
               Summarise(rawCpu));
+    // The same comparisons run by run: each module run against the raw run made beside it.
+    ReportRow("drawpair", "K = " + std::to_string(objects), "module/raw frames/s",
+              PairedRatio(moduleFps, rawFps), Figure{});
+    ReportRow("drawcpupair", "K = " + std::to_string(objects), "module/raw CPU ms/frame",
+              PairedRatio(moduleCpu, rawCpu), Figure{});
+    // Again against a raw program that sends the engine's bindings too: frames/s and CPU time.
+    std::vector<double> moduleFpsAgain, bindingFps, moduleCpuAgain, bindingCpu;
+    raw.BindEngineTextures(true);
+    compare(moduleFpsAgain, bindingFps, moduleCpuAgain, bindingCpu);
+    raw.BindEngineTextures(false);
+    ReportRow("drawbindpair", "K = " + std::to_string(objects), "module/raw",
+              PairedRatio(moduleFpsAgain, bindingFps), PairedRatio(moduleCpuAgain, bindingCpu));
     Progress("draw K=%d: %d frames per run", objects, framesPerRun);
 }
 
