@@ -38,18 +38,6 @@ class KRNGN_API KrConfigCache {
     Store* store_;
 };
 
-// One batch of configuration changes for the length of a scope.
-class KrConfigBatch {
-  public:
-    explicit KrConfigBatch(KrConfigCache& config) : config_(config) { config_.BeginBatch(); }
-    ~KrConfigBatch() { config_.EndBatch(); }
-    KrConfigBatch(const KrConfigBatch&) = delete;
-    KrConfigBatch& operator=(const KrConfigBatch&) = delete;
-
-  private:
-    KrConfigCache& config_;
-};
-
 class KRNGN_API KrLightBase {
   public:
     KrLightBase(const KrVector& position, float range) : position_(position), range_(range) {}
