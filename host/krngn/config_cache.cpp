@@ -25,7 +25,8 @@ struct KrConfigCache::Store {
     std::string path;
     std::vector<Section> sections;
     int batchDepth = 0;
-    bool unsaved = false;  // a change inside the batch not yet written
+    // The file lacks a change held here: made inside a batch, or its write failed.
+    bool unsaved = false;
 
     Section* FindSection(const std::string& name) {
         for (Section& s : sections) {
@@ -232,8 +233,9 @@ bool KrConfigCache::SetInteger(const KrStringT<char>& section, const KrStringT<c
     std::string text = std::to_string(value);
     Store::Entry* entry = store_->FindEntry(sectionName, keyName);
     if (entry != nullptr) {
-        // The file already says so: writing it again would change nothing.
-        if (entry->value == text) {
+        // The file already says so: writing it again would change nothing. After a failed
+        // write it is written again, as every change is.
+        if (entry->value == text && !store_->unsaved) {
             return true;
         }
         entry->value = text;
@@ -269,7 +271,6 @@ bool KrConfigCache::EndBatch() {
     if (store_->batchDepth == 0 || --store_->batchDepth > 0 || !store_->unsaved) {
         return true;
     }
-    store_->unsaved = false;
     return Save();
 }
 
@@ -282,6 +283,7 @@ bool KrConfigCache::Changed() {
 }
 
 bool KrConfigCache::Save() {
+    store_->unsaved = false;
     if (store_->path.empty()) {
         return true;
     }
@@ -336,6 +338,7 @@ bool KrConfigCache::Save() {
         DeleteFileA(temp.c_str());
         GLog.printf("WARNING: Could not write configuration file %s (%s step, error %lu: %s)",
                     store_->path.c_str(), step, static_cast<unsigned long>(error), reason.c_str());
+        store_->unsaved = true;
         return false;
     }
     return true;

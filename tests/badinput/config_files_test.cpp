@@ -112,6 +112,8 @@ TEST(ConfigurationFiles, AFileThatCannotBeWrittenStaysWholeAndTheLogSaysWhy) {
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((path + ".tmp").c_str()));
         EXPECT_EQ(isFolder, (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
         EXPECT_EQ(isFolder ? "" : old, krtest::ReadFile(path));
+        // Not on disk, so the same value set again is written again, not taken for saved.
+        EXPECT_FALSE(cache.SetInteger(KrStringT<char>("Engine"), KrStringT<char>("Safe"), 1));
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         isFolder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
     }
