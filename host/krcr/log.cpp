@@ -29,7 +29,10 @@ double g_secondsWriting = 0.0;
 // Adds the time of the outermost logging call alive to the log's total, formatting included.
 class WritingClock {
   public:
-    WritingClock() : outermost_(depth_++ == 0), start_(std::chrono::steady_clock::now()) {}
+    WritingClock()
+        : outermost_(depth_++ == 0),
+          start_(outermost_ ? std::chrono::steady_clock::now()
+                            : std::chrono::steady_clock::time_point()) {}
     ~WritingClock() {
         --depth_;
         if (outermost_) {
