@@ -18,8 +18,11 @@ const int kFallbackSafe = 0;
 int ReadSetting(const char* section, const char* key, int fallback);
 void WriteSetting(const char* section, const char* key, int value);
 
-// The settings written while it lives reach the configuration file together, in one write when
-// it ends, which the start-up profile counts as the configuration's part.
+// The settings written while it lives are held here and reach the configuration when it ends,
+// each at its last value and only where the configuration does not hold that value already: a
+// start that changes nothing leaves the file as it was, byte for byte. The engine's configuration
+// takes one setting a call, so each changed setting is one call. The start-up profile counts the
+// calls as the configuration's part.
 class SettingsWriteBack {
   public:
     explicit SettingsWriteBack(KrStartupProfile& profile);
@@ -28,5 +31,18 @@ class SettingsWriteBack {
     SettingsWriteBack& operator=(const SettingsWriteBack&) = delete;
 
   private:
+    friend void WriteSetting(const char* section, const char* key, int value);
+    // The mode search writes nine settings at most, each under a name of its own.
+    static const int kMaxHeld = 16;
+    struct Held {
+        const char* section;
+        const char* key;
+        int value;
+    };
+    bool Hold(const char* section, const char* key, int value);
+
     KrStartupProfile& profile_;
+    SettingsWriteBack* outer_;
+    Held held_[kMaxHeld];
+    int count_ = 0;
 };
