@@ -1,6 +1,14 @@
 #include "startup_profile.h"
 
-#include "krcr.h"
+double (*KrStartupProfile::logClock_)() = nullptr;
+
+void KrStartupProfile::SetLogClock(double (*logSeconds)()) {
+    logClock_ = logSeconds;
+}
+
+double KrStartupProfile::LogSeconds() {
+    return logClock_ != nullptr ? logClock_() : 0.0;
+}
 
 void KrStartupProfile::Clear() {
     for (double& part : seconds_) {
@@ -16,7 +24,7 @@ void KrStartupProfile::Begin() {
     Clear();
     running_ = true;
     since_ = Clock::now();
-    logSince_ = GLog.SecondsWriting();
+    logSince_ = LogSeconds();
 }
 
 void KrStartupProfile::End() {
@@ -28,7 +36,7 @@ void KrStartupProfile::End() {
 
 void KrStartupProfile::Charge() {
     const Clock::time_point now = Clock::now();
-    const double log = GLog.SecondsWriting();
+    const double log = LogSeconds();
     const double logged = log - logSince_;
     seconds_[static_cast<int>(current_)] +=
         std::chrono::duration<double>(now - since_).count() - logged;
