@@ -42,7 +42,10 @@ int KrD3DEffectorMgr::AddEffector(KrStringT<char>& name, KrEffector* effector) {
     // Registration happens at load time; the list is kept at its exact size rather than fast.
     effectors.Compact();
     NamedIndex entry(name, index);
-    buckets[hasher.Bucket(name.Text())].Append(entry);
+    // The hasher is asked through its virtual table, as the engine's own manager asks it: bound
+    // directly, the call would import a function that the engine library does not export.
+    KrNameHasher* volatile asked = &hasher;
+    buckets[asked->Bucket(name.Text())].Append(entry);
     return index;
 }
 
