@@ -74,6 +74,8 @@ KrD3DRenDev& KrD3DRenDev::operator=(const KrD3DRenDev& other) {
     nonPow2Textures = other.nonPow2Textures;
     activeLightLimit = other.activeLightLimit;
     sourceIndex = other.sourceIndex;
+    // What the filter remembers describes the bindings of the device this object had before.
+    bound.Forget();
     return *this;
 }
 
@@ -191,15 +193,14 @@ bool KrD3DRenDev::ExitAPI() {
     }
     // The experimental paths' quads hold the device too; a later device builds its own.
     ReleaseExperimentalPaths(this);
-    // Nulled once released: a second Exit, or a look at the device afterwards, finds nothing to
-    // release again.
+    // Both pointers keep their values: the Direct3D object's pointer is what makes a later
+    // InitAPI refuse to start this object again, and the exit flag keeps a second Exit from
+    // releasing anything twice.
     if (device != nullptr) {
         device->Release();
-        device = nullptr;
     }
     if (d3d != nullptr) {
         d3d->Release();
-        d3d = nullptr;
     }
     return true;
 }

@@ -23,8 +23,9 @@ TEST(DeviceLife, EntryPointsAreFoundByNameAndTheDeviceComesFromTheEnginesAllocat
     EXPECT_EQ(krLiveBlocks(), blocks);
 }
 
-TEST(DeviceLife, StartsOnWinesAdapterAndShutsDownOnce) {
-    krtest::RunningDevice run;
+TEST(DeviceLife, StartsOnWinesAdapterOnceAndShutsDownOnce) {
+    krtest::D3DRecorder recorder;
+    krtest::RunningDevice run(&recorder);
     ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
     // The virtual desktop offers seven sizes of at least 800x600 in two formats.
     std::vector<std::string> lines = LogLines();
@@ -35,18 +36,51 @@ TEST(DeviceLife, StartsOnWinesAdapterAndShutsDownOnce) {
     EXPECT_NE(run.Direct3DDevice(), nullptr);
     EXPECT_NE(run.Render()->TextureMgr(), nullptr);
 
+    // An object assigned from another forgets what its bind filter sent for its old bindings: its
+    // next binding reaches Direct3D. Assigned a never-started object, it is shut down harmlessly.
+    KrD3DRenDev& started = *run.Device();
+    KrRenderBase* blank = fnGetRenderingDevice();
+    KrRenderBase* copy = fnGetRenderingDevice();
+    KrD3DRenDev& assigned = *static_cast<KrD3DRenDev*>(copy);
+    const int second = run.Render()->TextureMgr()->GetTexture("Textures\\ui\\blackback.jpg");
+    assigned = started;
+    assigned.SetTexture(second, eTexStatic, 0);
+    started.SetTexture(second, eTexStatic, 0);
+    started.SetTexture(0, eTexStatic, 0);
+    assigned = started;
+    assigned.SetTexture(second, eTexStatic, 0);
+    IDirect3DBaseTexture9* bound = nullptr;
+    run.Direct3DDevice()->GetTexture(0, &bound);
+    EXPECT_EQ(static_cast<void*>(bound),
+              *run.Render()->TextureMgr()->GetTextureInterface(second, eTexStatic));
+    if (bound != nullptr)
+        bound->Release();
+    assigned = *static_cast<KrD3DRenDev*>(blank);
+    fnDeleteRenderingDevice(copy);
+    fnDeleteRenderingDevice(blank);
+
     krtest::ClearLog();
     EXPECT_FALSE(run.Render()->InitAPI());
+    // A device object is started once: after its Exit a new Init finds the Direct3D object it
+    // released and fails as a start fails, asking for safe mode, without a second Direct3D.
+    EXPECT_TRUE(run.Render()->Exit());
+    EXPECT_FALSE(run.Render()->Init());
+    EXPECT_EQ(recorder.Count("Direct3DCreate9"), 1u);
+    EXPECT_NE(krtest::ReadFile(run.IniPath()).find("Safe=1\n"), std::string::npos);
     // Stop ends the device as the engine does, with Exit and then deletion, whose own Exit finds
     // the device already shut down.
     run.Stop();
-    EXPECT_EQ(LogLines(),
-              (std::vector<std::string>{"WARNING: Direct3D9 object already created, leaving "
-                                        "KrD3DRenDev::InitAPI()",
-                                        "\nRendering device requesting exit",
-                                        "Cached shader binaries safely released",
-                                        "Rendering device and resources safely released",
-                                        "\nRendering device requesting exit"}));
+    const std::string refused =
+        "WARNING: Direct3D9 object already created, leaving "
+        "KrD3DRenDev::InitAPI()";
+    EXPECT_EQ(
+        LogLines(),
+        (std::vector<std::string>{
+            refused, "\nRendering device requesting exit", "Cached shader binaries safely released",
+            "Rendering device and resources safely released", refused,
+            "Failed to initialise Rendering device, specifying -safe mode restart in config "
+            "file",
+            "\nRendering device requesting exit", "\nRendering device requesting exit"}));
 }
 
 }  // namespace

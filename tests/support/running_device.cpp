@@ -45,8 +45,10 @@ void RunningDevice::Stop() {
     if (render_ == nullptr) {
         return;
     }
-    IDirect3DDevice9* device = Device()->Device();
-    IDirect3D9* d3d = Device()->Direct3D();
+    // After an Exit of the test's own the pointers still name the objects the device released.
+    const bool exited = render_->ExitRequested();
+    IDirect3DDevice9* device = exited ? nullptr : Device()->Device();
+    IDirect3D9* d3d = exited ? nullptr : Device()->Direct3D();
     if (device != nullptr)
         device->AddRef();
     if (d3d != nullptr)
