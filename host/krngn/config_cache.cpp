@@ -1,7 +1,6 @@
 // The configuration cache: integer settings by section and key, kept in an INI file. Every change
-// goes to disk at once, or at the end of its batch, through a temporary file and a rename, so that
-// a crash between two writes never leaves half a file behind (the device's safe-mode key depends
-// on that).
+// goes to disk at once, through a temporary file and a rename, so that a crash between two writes
+// never leaves half a file behind (the device's safe-mode key depends on that).
 #include "krngn.h"
 
 #include <cerrno>
@@ -24,8 +23,7 @@ struct KrConfigCache::Store {
     };
     std::string path;
     std::vector<Section> sections;
-    int batchDepth = 0;
-    // The file lacks a change held here: made inside a batch, or its write failed.
+    // The file lacks a change held here: its write failed.
     bool unsaved = false;
 
     Section* FindSection(const std::string& name) {
@@ -242,7 +240,7 @@ bool KrConfigCache::SetInteger(const KrStringT<char>& section, const KrStringT<c
     } else {
         s->entries.push_back(Store::Entry{keyName, text});
     }
-    return Changed();
+    return Save();
 }
 
 bool KrConfigCache::HasKey(const char* section, const char* key) {
@@ -257,29 +255,10 @@ bool KrConfigCache::RemoveKey(const char* section, const char* key) {
     for (size_t i = 0; i < s->entries.size(); ++i) {
         if (s->entries[i].key == key) {
             s->entries.erase(s->entries.begin() + static_cast<long>(i));
-            return Changed();
+            return Save();
         }
     }
     return false;
-}
-
-void KrConfigCache::BeginBatch() {
-    ++store_->batchDepth;
-}
-
-bool KrConfigCache::EndBatch() {
-    if (store_->batchDepth == 0 || --store_->batchDepth > 0 || !store_->unsaved) {
-        return true;
-    }
-    return Save();
-}
-
-bool KrConfigCache::Changed() {
-    if (store_->batchDepth > 0) {
-        store_->unsaved = true;
-        return true;
-    }
-    return Save();
 }
 
 bool KrConfigCache::Save() {

@@ -23,16 +23,7 @@ class KRNGN_API KrConfigCache {
     bool HasKey(const char* section, const char* key);
     bool RemoveKey(const char* section, const char* key);
 
-    // Changes made between BeginBatch and EndBatch stay in memory, and EndBatch writes the file
-    // once if any of them changed a value: one write per step instead of one per key. Outside a
-    // batch every change is on disk before SetInteger returns. Batches nest; the outermost
-    // EndBatch writes, and returns false when that write failed.
-    void BeginBatch();
-    bool EndBatch();
-
   private:
-    // Writes the file now, or at the end of the batch.
-    bool Changed();
     bool Save();
     struct Store;
     Store* store_;
