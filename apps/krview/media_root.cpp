@@ -38,12 +38,13 @@ std::string ChooseMediaRoot(const std::string& requested) {
     if (!requested.empty()) {
         return AbsolutePath(requested);
     }
-    if (HoldsMediaSet(".")) {
-        return AbsolutePath(".");
-    }
-    std::string project = ProgramFolder() + "\\..\\..\\media";
-    if (HoldsMediaSet(project)) {
-        return AbsolutePath(project);
+    // The installed media beside krview.exe first (an unpacked package, started from anywhere),
+    // then the current folder, then the media of the source tree beside the build's bin folder.
+    for (const std::string& folder :
+         {ProgramFolder() + "\\media", std::string("."), ProgramFolder() + "\\..\\..\\media"}) {
+        if (HoldsMediaSet(folder)) {
+            return AbsolutePath(folder);
+        }
     }
     return AbsolutePath(".");
 }

@@ -19,13 +19,22 @@ for f in krview.exe D3DDev.dll krngn.dll krcr.dll README.txt media/Textures/nosh
 done
 zipped=$(stat -c %s krview-win64.zip)
 echo "package: krview-win64.zip, $zipped bytes"
+# Started from another folder without options, as a double-click on krview.exe starts it: the
+# media beside krview.exe must be found, and the configuration, log and capture land where it was
+# started.
+elsewhere=$work/elsewhere
+mkdir -p "$elsewhere"
 rc=0
-"$winerun" --build "$build" --desktop 1280x1024 --cwd "$folder" "$folder/krview.exe" --media media \
-    --scene builtins --frames 10 --capture capture.png --log krview.log >"$work/output.txt" 2>&1 || rc=$?
+"$winerun" --build "$build" --desktop 1280x1024 --cwd "$elsewhere" "$folder/krview.exe" \
+    --scene builtins --frames 10 --capture capture.png >"$work/output.txt" 2>&1 || rc=$?
 cat "$work/output.txt"
 [ "$rc" -eq 0 ] || { echo "package: krview exited with $rc"; exit 1; }
 grep -q 'host live blocks at exit: 0' "$work/output.txt" || { echo "package: memory left behind"; exit 1; }
-pixel=$(convert "$folder/capture.png" -format '%[pixel:p{80,110}]' info:)
-size=$(stat -c %s "$folder/capture.png")
-echo "package: capture $size bytes, orange panel at (80,110): $pixel"
-[ "$pixel" = "srgb(255,128,0)" ] || { echo "package: the capture does not show the scene"; exit 1; }
+for f in kr.ini krview.log capture.png; do
+    [ -f "$elsewhere/$f" ] || { echo "package: no $f where krview was started"; exit 1; }
+done
+# The orange panel is the scene's own dynamic texture; the blue cube's texel comes from a texture
+# file of the media folder (without it the cube shows the magenta fallback checker).
+pixels=$(convert "$elsewhere/capture.png" -format '%[pixel:p{80,110}] %[pixel:p{530,280}]' info:)
+echo "package: capture $(stat -c %s "$elsewhere/capture.png") bytes, panel and cube: $pixels"
+[ "$pixels" = "srgb(255,128,0) srgb(30,57,172)" ] || { echo "package: the capture does not show the scene"; exit 1; }
