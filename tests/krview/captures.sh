@@ -34,7 +34,7 @@ same toggle-stress.png all-stress.png 50 "stress toggled"
 # reset nothing is blended or alpha-tested), painted out with a 2-pixel margin: the builtins'
 # "ShaderBlackBack" panel (110x48 at 564,16: opaque, (32,32,96) instead of (24,24,72)) and the
 # paths' alpha-check quad (177x177 at 312,412: the base texture covers the environment map).
-same reset-builtins.png all-builtins.png 50 "builtins reset" "562,14 675,65"
-same reset-paths.png all-paths.png 50 "paths reset" "310,410 490,590"
-same reset-stress.png all-stress.png 50 "stress reset"
+same réset-Жж-builtins.png all-builtins.png 50 "builtins reset" "562,14 675,65"
+same réset-Жж-paths.png all-paths.png 50 "paths reset" "310,410 490,590"
+same réset-Жж-stress.png all-stress.png 50 "stress reset"
 exit $failed

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,7 +16,7 @@ namespace {
 
 using krviewtest::RunKrview;
 
-std::string ReadText(const std::string& path) {
+std::string ReadText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -107,25 +108,31 @@ TEST(KrviewPlugin, CodeIsLoadedOnlyFromKrviewsOwnFolder) {
     EXPECT_EQ(0, installed.exitCode) << installed.output;
     EXPECT_TRUE(Holds(installed.output, kNoLeaks)) << installed.output;
     EXPECT_FALSE(Holds(installed.output, "PLANTED")) << installed.output;
+
+    // A plug-in that loads by bare name a DLL that only the media root holds.
+    ASSERT_TRUE(CopyFileA("krview_planted\\D3DDev.dll", (install + "\\D3DDev.dll").c_str(), FALSE));
+    krviewtest::Run probe = RunKrview(media + Common("probe"), 60, program);
+    EXPECT_TRUE(Holds(probe.output, "PLANTED D3DDev.dll RAN")) << probe.output;
+    EXPECT_FALSE(Holds(probe.output, "PLANTED krplanted.dll RAN")) << probe.output;
 }
 
 // The runs whose captures captures.sh compares: all scenes in turn, with resets and with toggles
 // (back in the window by the last frame), and two scenes alone. Resets at frames 7, 14, 21 and 28
-// of each scene, toggles at 10 and 20.
+// of each scene, toggles at 10 and 20. Names with letters outside ASCII are written as given.
 TEST(KrviewCaptures, EveryRunEndsCleanlyWithACapturePerScene) {
     const struct {
         const char* name;
         const char* arguments;
         const char* changes;
     } runs[] = {
-        {"all", "--scene all --screenshot krview_captures\\last.bmp", nullptr},
-        {"reset", "--scene all --reset-every 7", "0 toggles, 4 resets, 0 refused"},
+        {"all", "--scene all --screenshot krview_captures\\последний-é.bmp", nullptr},
+        {"réset-Жж", "--scene all --reset-every 7", "0 toggles, 4 resets, 0 refused"},
         {"toggle", "--scene all --toggle-every 10", "2 toggles, 0 resets, 0 refused"},
         {"paths", "--scene paths", nullptr},
         {"stress", "--scene stress", nullptr},
     };
     CreateDirectoryA("krview_captures", nullptr);
-    DeleteFileA("krview_captures\\last.bmp");
+    DeleteFileW(L"krview_captures\\последний-é.bmp");
     for (const auto& r : runs) {
         // No capture of an earlier run may stand in for one this run failed to write.
         for (const char* scene : {"", "-builtins", "-paths", "-stress"}) {
@@ -142,7 +149,7 @@ TEST(KrviewCaptures, EveryRunEndsCleanlyWithACapturePerScene) {
         }
     }
     // The device's screenshot of the very last frame: a bitmap (of the front buffer, black here).
-    EXPECT_EQ("BM", ReadText("krview_captures\\last.bmp").substr(0, 2));
+    EXPECT_EQ("BM", ReadText(L"krview_captures\\последний-é.bmp").substr(0, 2));
 }
 
 TEST(KrviewLosses, AFewLostDevicesComeBackDrawingTheSameFrame) {
