@@ -11,9 +11,9 @@
 #include "bench_support.h"
 #include "d3d_texture.h"
 #include "null_device.h"
-#include "texture_mgr.h"
 #include "platform.h"
 #include "scenarios.h"
+#include "texture_mgr.h"
 
 namespace krbench {
 namespace {

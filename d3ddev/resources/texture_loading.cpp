@@ -76,7 +76,7 @@ bool KrD3DTextureMgr::FileSafeForD3DX(const char* path) {
     const uint64_t bits = Little(h + at + (core ? 10 : 14), 2);
     const uint32_t compression = core ? 0 : Little(h + at + 16, 2);
     height = height < 0 ? -height : height;
-    // Width and height stay below 2^31 here, so neither product wraps in 64 bits.
+    // Width and height are at most 2^31 here, so no product below wraps in 64 bits.
     if (width <= 0 || static_cast<uint64_t>(width * height) >= 1ull << 30) {
         return false;
     }
