@@ -13,6 +13,7 @@
 #include "null_device.h"
 #include "platform.h"
 #include "scenarios.h"
+#include "texture_mgr.h"
 
 namespace krbench {
 namespace {
@@ -23,12 +24,6 @@ const int kCounts[3] = {10, 100, 1000};
 // reading a thousand files. Only the look-up is measured, never the load.
 HRESULT WINAPI TinyTexture(LPDIRECT3DDEVICE9 device, LPCSTR, LPDIRECT3DTEXTURE9* texture) {
     return device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture, nullptr);
-}
-
-// And its image information: a picture the device can hold, as every cached file here is.
-HRESULT WINAPI TinyImage(LPCSTR, D3DXIMAGE_INFO* info) {
-    *info = D3DXIMAGE_INFO{1, 1, 1, 1, D3DFMT_A8R8G8B8, D3DRTYPE_TEXTURE, D3DXIFF_PNG};
-    return D3D_OK;
 }
 
 std::string Numbered(const char* format, int n) {
@@ -62,7 +57,6 @@ void TextureLookUps(krtest::RunningDevice& running, const Options& options) {
     KrTextureMgrBase* textures = running.Render()->TextureMgr();
     std::vector<KrStringT<char>> names;
     Platform().D3DXCreateTextureFromFileA = TinyTexture;
-    Platform().D3DXGetImageInfoFromFileA = TinyImage;
     int added = 0;
     for (int count : kCounts) {
         while (textures->CachedTextureCount(eTexStatic) < count) {
@@ -132,9 +126,9 @@ void ShaderLookUps(krtest::RunningDevice& running, const Options& options) {
     DeleteNullDevice(null);
 }
 
-// What the check before every texture load costs: the image information of media textures, per
-// file, against loading the same files whole.
-void ImageInformation(krtest::RunningDevice& running, const Options& options) {
+// What the check before every texture load costs: the texture manager's header check of media
+// textures, per file, against loading the same files whole.
+void FileChecks(krtest::RunningDevice& running, const Options& options) {
     const char* const files[] = {"Textures\\noshader.bmp", "Media\\Textures\\floor.tga",
                                  "Media\\Textures\\base_wall\\bluemetalsupport.jpg"};
     const auto perFile = [&](auto call) {
@@ -151,12 +145,8 @@ void ImageInformation(krtest::RunningDevice& running, const Options& options) {
         }
         return Summarise(us);
     };
-    ReportRow("lookup", "image information of a texture file (bmp, tga, jpg)", "us",
-              perFile([](const char* file) {
-                  D3DXIMAGE_INFO info;
-                  Platform().D3DXGetImageInfoFromFileA(file, &info);
-              }),
-              Figure());
+    ReportRow("lookup", "header check of a texture file (bmp, tga, jpg)", "us",
+              perFile([](const char* file) { KrD3DTextureMgr::FileSafeForD3DX(file); }), Figure());
     ReportRow("lookup", "the same files loaded whole", "us", perFile([&](const char* file) {
                   IDirect3DTexture9* texture = nullptr;
                   Platform().D3DXCreateTextureFromFileA(running.Direct3DDevice(), file, &texture);
@@ -174,8 +164,8 @@ void LookUps(krtest::RunningDevice& running, const Options& options) {
     Progress("texture look-ups done");
     ShaderLookUps(running, options);
     Progress("shader look-ups done");
-    ImageInformation(running, options);
-    Progress("image information done");
+    FileChecks(running, options);
+    Progress("texture file checks done");
 }
 
 }  // namespace krbench

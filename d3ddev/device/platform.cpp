@@ -5,8 +5,6 @@ const KrPlatform kReal = {
     ::Direct3DCreate9,
     ::D3DXAssembleShader,
     ::D3DXCreateTextureFromFileA,
-    ::D3DXGetImageInfoFromFileA,
-    ::D3DXCheckTextureRequirements,
     ::D3DXSaveSurfaceToFileA,
     ::SetWindowLongA,
     ::AdjustWindowRect,

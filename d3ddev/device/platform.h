@@ -16,10 +16,6 @@ struct KrPlatform {
      LPD3DXBUFFER* code, LPD3DXBUFFER* errors);
     HRESULT(WINAPI* D3DXCreateTextureFromFileA)
     (LPDIRECT3DDEVICE9 device, LPCSTR path, LPDIRECT3DTEXTURE9* texture);
-    HRESULT(WINAPI* D3DXGetImageInfoFromFileA)(LPCSTR path, D3DXIMAGE_INFO* info);
-    HRESULT(WINAPI* D3DXCheckTextureRequirements)
-    (LPDIRECT3DDEVICE9 device, UINT* width, UINT* height, UINT* levels, DWORD usage,
-     D3DFORMAT* format, D3DPOOL pool);
     HRESULT(WINAPI* D3DXSaveSurfaceToFileA)
     (LPCSTR path, D3DXIMAGE_FILEFORMAT format, LPDIRECT3DSURFACE9 surface,
      const PALETTEENTRY* palette, const RECT* sourceRect);

@@ -29,15 +29,21 @@ uint32_t Little(const unsigned char* bytes, int count) {
     return value;
 }
 
-// Bitmaps and DDS files are read here before D3DX sees them, since D3DX's own image information
-// trusts their headers: it copies every texel of a 32-bit bitmap (to see whether its alpha is
-// used) into a buffer sized from the header, so a bitmap claiming 65536 x 65536 texels takes the
-// process down before any answer comes back; and it walks every mip level a DDS header claims,
-// 4294967295 of them for 15 seconds. A bitmap (with its file header or without) must claim a size
-// within the device's maximum and, if its rows are stored plainly, be long enough to hold them; a
-// DDS file must claim a size within the maximum and no more levels than a full chain of it. Other
-// files pass to D3DX.
-bool HeaderHoldable(const char* path, const D3DCAPS9& caps) {
+}  // namespace
+
+// Bitmaps and DDS files have their headers read here before D3DX sees them, since D3DX trusts
+// them and some take the process down or hold it for good: its bitmap decoder sizes the picture's
+// buffer as texels x 4 bytes in 32 bits (65536 x 65536 texels wrap to nothing, and the texels
+// copied into it fault), and copies plain rows that the file does not have; its DDS reader adds
+// up the data in 32 bits too (a 65536 x 65536 header behind 16 bytes wraps to a size the file
+// holds) and walks every level a header claims (4294967295 of them for 15 seconds). So a bitmap
+// is refused whose texels wrap, whose width is not positive, or whose plain rows are not in the
+// file; a DDS file whose first level is not in the file even at the most compact texel (4 bits,
+// in blocks of 4 x 4), or that claims more levels than the 32 of any size's full chain. Nothing
+// else is refused here: what D3DX can take, it takes, whatever its size (it scales a picture
+// above the device's maximum down), kind (the first face of a cube, the first slice of a volume)
+// or format.
+bool KrD3DTextureMgr::FileSafeForD3DX(const char* path) {
     FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         return true;  // D3DX says what is wrong with it
@@ -45,72 +51,48 @@ bool HeaderHoldable(const char* path, const D3DCAPS9& caps) {
     unsigned char h[32] = {};
     const size_t read = std::fread(h, 1, sizeof h, file);
     std::fseek(file, 0, SEEK_END);
-    const long long size = std::ftell(file);
+    const uint64_t size = static_cast<uint64_t>(std::ftell(file));
     std::fclose(file);
-    const long long maxWidth = caps.MaxTextureWidth, maxHeight = caps.MaxTextureHeight;
     if (read >= 4 && Little(h, 4) == 0x20534444) {  // "DDS "
-        const long long width = Little(h + 16, 4), height = Little(h + 12, 4);
-        long long chain = 1;
-        for (long long side = width > height ? width : height; side > 1; side /= 2) {
-            ++chain;
-        }
-        return read == sizeof h && width > 0 && height > 0 && width <= maxWidth &&
-               height <= maxHeight && Little(h + 28, 4) <= chain;
+        const uint64_t blocks = (Little(h + 16, 4) + 3ull) / 4 * ((Little(h + 12, 4) + 3ull) / 4);
+        return blocks <= size / 8 && Little(h + 28, 4) <= 32;
     }
     const size_t at = read >= 2 && h[0] == 'B' && h[1] == 'M' ? 14 : 0;
     const uint32_t header = Little(h + at, 4);
     if (at == 0 && header != 12 && header != 40 && header != 108 && header != 124) {
         return true;
     }
-    if (read < at + 18) {
-        return false;
-    }
     const bool core = header == 12;
-    const long long width =
-        core ? Little(h + at + 4, 2) : static_cast<int32_t>(Little(h + at + 4, 4));
-    long long height = core ? Little(h + at + 6, 2) : static_cast<int32_t>(Little(h + at + 8, 4));
-    const uint32_t bits = Little(h + at + (core ? 10 : 14), 2);
+    // A core header's sizes are unsigned 16-bit numbers, the others' signed 32-bit ones (a negative
+    // height stores the rows top-down), each kept whole in 64 bits.
+    const auto field = [&](size_t offset, size_t coreOffset) -> int64_t {
+        if (core) {
+            return Little(h + at + coreOffset, 2);
+        }
+        return static_cast<int32_t>(Little(h + at + offset, 4));
+    };
+    const int64_t width = field(4, 4);
+    int64_t height = field(8, 6);
+    const uint64_t bits = Little(h + at + (core ? 10 : 14), 2);
     const uint32_t compression = core ? 0 : Little(h + at + 16, 2);
     height = height < 0 ? -height : height;
-    if (width <= 0 || height <= 0 || width > maxWidth || height > maxHeight || bits == 0 ||
-        bits > 32) {
+    // Width and height are at most 2^31 here, so no product below wraps in 64 bits.
+    if (width <= 0 || static_cast<uint64_t>(width * height) >= 1ull << 30) {
         return false;
     }
-    const long long rows = (width * bits + 31) / 32 * 4 * height;
+    const uint64_t rows = (width * bits + 31) / 32 * 4 * static_cast<uint64_t>(height);
     return (compression != BI_RGB && compression != BI_BITFIELDS) || rows <= size;
 }
 
-// Whether the file's header describes a picture this device can hold: a plain texture of a
-// size within the device's maximum, in a format that D3DX can turn into one the device makes.
-// Decoders trust the header they read (a bitmap claiming 2147483647 texels a row takes the
-// process down while its rows are copied), so nothing else reaches the decoder.
-bool Holdable(IDirect3DDevice9* device, const char* path) {
-    D3DCAPS9 caps = {};
-    D3DXIMAGE_INFO info = {};
-    if (FAILED(device->GetDeviceCaps(&caps)) || !HeaderHoldable(path, caps) ||
-        FAILED(Platform().D3DXGetImageInfoFromFileA(path, &info))) {
-        return false;
-    }
-    if (info.ResourceType != D3DRTYPE_TEXTURE || info.Format == D3DFMT_UNKNOWN || info.Width == 0 ||
-        info.Height == 0 || info.Width > caps.MaxTextureWidth ||
-        info.Height > caps.MaxTextureHeight) {
-        return false;
-    }
-    UINT width = info.Width, height = info.Height, levels = 0;
-    D3DFORMAT format = info.Format;
-    return SUCCEEDED(Platform().D3DXCheckTextureRequirements(device, &width, &height, &levels, 0,
-                                                             &format, D3DPOOL_MANAGED)) &&
-           format != D3DFMT_UNKNOWN;
-}
-
-// Loads the file into `slot` (the interface field of a cache entry): the image's own size and
-// format, a full mip chain, the managed pool.
+namespace {
+// Loads the file into `slot` (the interface field of a cache entry): D3DX's size for the image
+// (within the device's maximum) and format, a full mip chain, the managed pool.
 bool LoadInto(IDirect3DDevice9* device, const KrStringT<char>& path, void** slot) {
     if (slot == nullptr) {
         return false;
     }
     IDirect3DTexture9* texture = nullptr;
-    if (!Holdable(device, LogText(path))) {
+    if (!KrD3DTextureMgr::FileSafeForD3DX(LogText(path))) {
         *slot = nullptr;
         return false;
     }

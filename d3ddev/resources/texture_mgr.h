@@ -27,6 +27,10 @@ class D3DDEV_API KrD3DTextureMgr : public KrTextureMgrBase {
     bool GetDynamic(unsigned int handle, int& index) override;
     void** GetTextureInterface(int index, eTextureType type) override;
 
+    // Whether the texture file at `path` can be handed to D3DX without taking the process down or
+    // holding it: the check before every load, on the header bytes alone.
+    static bool FileSafeForD3DX(const char* path);
+
   private:
     static const int kStaticCache = 0;
     static const int kDynamicCache = 1;

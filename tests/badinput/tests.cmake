@@ -3,4 +3,8 @@
 kr_test_program(badinput TIMEOUT 300)
 add_test(NAME badinput_full_disk COMMAND ln -sfn /dev/full ${CMAKE_BINARY_DIR}/bin/full_disk.ini.tmp)
 set_tests_properties(badinput_full_disk PROPERTIES FIXTURES_SETUP full_disk)
-set_tests_properties(badinput PROPERTIES FIXTURES_REQUIRED full_disk)
+set_tests_properties(badinput PROPERTIES FIXTURES_REQUIRED "full_disk;texture_corpus")
+# The valid texture files that the texture file test loads, written by ImageMagick into the
+# folder the test starts in.
+add_test(NAME badinput_texture_corpus COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/texture_corpus.sh texture_corpus)
+set_tests_properties(badinput_texture_corpus PROPERTIES FIXTURES_SETUP texture_corpus)

@@ -62,7 +62,6 @@ inline Life Live(
     krtest::RunningDevice running(recorder, kIni);
     if ((g_recorder = recorder) != nullptr) {
         Note(Platform().D3DXCreateTextureFromFileA);
-        Note(Platform().D3DXCheckTextureRequirements);
         Note(Platform().D3DXSaveSurfaceToFileA);
         recorder->Clear();
     }

@@ -171,9 +171,8 @@ ULONG STDMETHODCALLTYPE ReleaseOf(Proxy* self) {
     X(CheckDeviceMultiSampleType) X(CheckDepthStencilMatch) X(CheckDeviceFormatConversion) \
     X(GetDeviceCaps) X(GetAdapterMonitor)
 #define KR_SEAM_ENTRIES(X) \
-    X(D3DXAssembleShader) X(D3DXCreateTextureFromFileA) X(D3DXGetImageInfoFromFileA) \
-    X(D3DXCheckTextureRequirements) X(D3DXSaveSurfaceToFileA) X(SetWindowLongA) \
-    X(AdjustWindowRect) X(ShowCursor) X(GetWindowPlacement)
+    X(D3DXAssembleShader) X(D3DXCreateTextureFromFileA) X(D3DXSaveSurfaceToFileA) \
+    X(SetWindowLongA) X(AdjustWindowRect) X(ShowCursor) X(GetWindowPlacement)
 // clang-format on
 KR_DEVICE_METHODS_1(KR_DEVICE_NAME)
 KR_DEVICE_METHODS_2(KR_DEVICE_NAME)
