@@ -5,6 +5,7 @@
 // interfaces or keep the objects alive have forwarders of their own.
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -82,6 +83,10 @@ R Record(D3DRecorder* recorder, const char* method, Forward forward, A... args) 
 
 template <auto Method, typename Name, typename I, typename R, typename... A>
 R STDMETHODCALLTYPE Forwarder(Proxy* self, A... args) {
+    if constexpr (std::string_view(Name::text) == "Present") {
+        if (self->recorder->beforePresent)
+            self->recorder->beforePresent(static_cast<IDirect3DDevice9*>(self->real));
+    }
     return Record<R>(
         self->recorder, Name::text, [&] { return (static_cast<I*>(self->real)->*Method)(args...); },
         args...);
