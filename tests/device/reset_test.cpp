@@ -144,7 +144,6 @@ TEST(RenderStateCache, SendsChangesOnlyPerStageAndTheToggleRestoresWhatTheResetC
         {nullptr, 1, kAlphaOp, kModulate, 1},
         {nullptr, 0, kAlphaOp, kModulate, 0},
         {nullptr, 1, kAlphaOp, D3DTOP_DISABLE, 1},
-        {nullptr, 0, kAlphaOp, kModulate, 0},
         {nullptr, 1, kArg, D3DTA_DIFFUSE, 1},
         {nullptr, 0, kArg, D3DTA_DIFFUSE, 1},
         {nullptr, 2, kAlphaOp, kModulate, 1},

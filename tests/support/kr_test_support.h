@@ -11,10 +11,9 @@
 
 namespace krtest {
 
-// The log lines captured since the last ClearLog (every test program captures from the start).
-std::vector<std::string> LogLines();
-// Only the lines of one kind.
-std::vector<std::string> LogLines(bool debug);
+// The log lines captured since the last ClearLog (every test program captures from the start);
+// with a kind, only the debug lines (true) or only the others (false).
+std::vector<std::string> LogLines(int debug = -1);
 void ClearLog();
 // Joined for a readable failure message.
 std::string Join(const std::vector<std::string>& lines);

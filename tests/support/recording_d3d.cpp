@@ -8,9 +8,8 @@ namespace krtest {
 
 size_t D3DRecorder::Count(const char* method) const {
     size_t count = 0;
-    for (const RecordedCall& call : calls) {
+    for (const RecordedCall& call : calls)
         count += std::strcmp(call.method, method) == 0 ? 1 : 0;
-    }
     return count;
 }
 

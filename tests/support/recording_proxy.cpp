@@ -45,11 +45,10 @@ const char* TextOf(const char* text) {
 }
 template <typename R>
 long ResultValue(R value) {
-    if constexpr (std::is_pointer_v<R>) {
+    if constexpr (std::is_pointer_v<R>)
         return value != nullptr ? 1 : 0;
-    } else {
+    else
         return static_cast<long>(value);
-    }
 }
 
 // The one road of every recorded call: record, maybe fail (HRESULT methods return the injected

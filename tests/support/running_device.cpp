@@ -29,11 +29,9 @@ size_t OpenFiles() {
               NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(64), list.data(),
                                        static_cast<ULONG>(list.size() * sizeof list[0]), nullptr));
     size_t files = 0;
-    for (size_t i = 0; i < list[0]; ++i) {
-        const ULONG_PTR* entry = &list[2 + 5 * i];
+    for (const ULONG_PTR* entry = &list[2]; entry < list.data() + 2 + 5 * list[0]; entry += 5)
         files += entry[1] == GetCurrentProcessId() &&
                  GetFileType(reinterpret_cast<HANDLE>(entry[2])) == FILE_TYPE_DISK;
-    }
     return files;
 }
 }  // namespace
@@ -102,9 +100,8 @@ bool RunningDevice::Start() {
 }
 
 void RunningDevice::Stop() {
-    if (render_ == nullptr) {
+    if (render_ == nullptr)
         return;
-    }
     IDirect3DDevice9* device = Device()->Device();
     IDirect3D9* d3d = Device()->Direct3D();
     if (device != nullptr)
