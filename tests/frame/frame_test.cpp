@@ -88,20 +88,21 @@ TEST(FramePixels, PlacementLineIndexedDrawsAndAlpha) {
 // The device sends a binding only when it differs from the last one sent. A draw after a reset,
 // after an experimental path (which binds its own quad, shader and texture) and after a sprite,
 // with the same effector and buffer as the frame before them, must draw that frame's picture
-// again: the line effector, whose shader passes no texture coordinates as the paths' do, so that
-// whatever the path left bound would show.
+// again. The quad is moved by its world frame, which the paths' shaders do not read: drawn through
+// a shader a path left bound, it would land elsewhere.
 TEST(FramePixels, TheSameDrawAfterAResetAPathAndASprite) {
     krtest::RunningDevice running;
     ASSERT_TRUE(running.Start());
     KrRenderBase* render = running.Render();
     scene::PlaceCamera(running);
     scene::Buffer quad(render, scene::Quad(2.0f, 1.5f, 0xFFFFFFFFu));
-    const int object = 1;  // "Shader3dLine" over the fallback texture
-    scene::Draw(render, object, nullptr, quad);
+    KrCoords moved;
+    moved.P = KrVector(1.0f, 0.5f, 0.0f);
+    scene::Draw(render, 0, &moved, quad);
     const std::vector<unsigned int> first = scene::FinishFrame(running);
     KrARGB white(255, 255, 255, 255);
     EXPECT_TRUE(render->UpdateDimensions());
-    scene::Draw(render, object, nullptr, quad);
+    scene::Draw(render, 0, &moved, quad);
     EXPECT_TRUE(scene::FinishFrame(running) == first) << "after the reset";
     const std::pair<const char*, std::function<void()>> between[] = {
         {"path", [&] { render->NuDiffuseTex1(); }},
@@ -109,7 +110,7 @@ TEST(FramePixels, TheSameDrawAfterAResetAPathAndASprite) {
     for (const auto& [name, step] : between) {
         EXPECT_EQ(S_OK, render->PreRender(ePreRenderClear));
         step();
-        scene::Draw(render, object, nullptr, quad, false);
+        scene::Draw(render, 0, &moved, quad, false);
         std::vector<unsigned int> again = scene::FinishFrame(running);
         for (size_t i = 0; i < again.size(); ++i)  // the path's or the sprite's pixels stay
             again[i] = first[i] == 0 ? 0 : again[i];
