@@ -55,6 +55,7 @@ class KrBindFilter {
     static void ResourceReleased() { ++releases_; }
 
   private:
+    friend class KrD3DRenDevProbe;  // the device's tests hold what it believes against Direct3D
     static const DWORD kStages = 8;
     // A binding the filter does not know: never equal to a real object or null.
     template <typename T>

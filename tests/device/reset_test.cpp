@@ -126,35 +126,51 @@ TEST(FullScreenToggle, SwitchesToTheScreenSizeAndBackToTheWindowsPlace) {
     EXPECT_EQ(after.right - after.left, before.right - before.left);
 }
 
-TEST(RenderStateCache, SendsChangesOnlyAndTheToggleRestoresWhatTheResetCleared) {
+TEST(RenderStateCache, SendsChangesOnlyPerStageAndTheToggleRestoresWhatTheResetCleared) {
     krtest::D3DRecorder recorder;
     krtest::RunningDevice run(&recorder);
     ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
     KrRenderBase& device = *run.Render();
+    KrD3DRenDevProbe probe(*run.Device());
+    const DWORD kModulate = D3DTOP_MODULATE, kAlphaOp = D3DTSS_ALPHAOP, kArg = D3DTSS_ALPHAARG1;
     const struct {
-        std::function<void()> request;
-        D3DRENDERSTATETYPE state;
-        DWORD value;
+        std::function<void()> request;  // none: the texture-stage state of the row's stage
+        int stage;                      // -1: a render state
+        DWORD state, value;
         size_t sent;
     } rows[] = {
-        {[&] { device.SetAlpha(false); }, D3DRS_ALPHABLENDENABLE, TRUE, 6},
-        {[&] { device.SetAlpha(true); }, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL, 0},
-        {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 1},
-        {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 0},
+        // One stage's value never stands in for the other's; stages above 1 are sent every time.
+        {nullptr, 0, kAlphaOp, kModulate, 1},
+        {nullptr, 1, kAlphaOp, kModulate, 1},
+        {nullptr, 0, kAlphaOp, kModulate, 0},
+        {nullptr, 1, kAlphaOp, D3DTOP_DISABLE, 1},
+        {nullptr, 1, kArg, D3DTA_DIFFUSE, 1},
+        {nullptr, 0, kArg, D3DTA_DIFFUSE, 1},
+        {nullptr, 2, kAlphaOp, kModulate, 1},
+        {nullptr, 2, kAlphaOp, kModulate, 1},
+        {[&] { device.SetAlpha(false); }, -1, D3DRS_ALPHABLENDENABLE, TRUE, 6},
+        {[&] { device.SetAlpha(true); }, -1, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL, 0},
+        {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 1},
+        {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 0},
         // The reset gives the device Direct3D's defaults back; the toggle sends the alpha states
         // again itself, and the standard states send the cull mode that changed.
-        {[&] { device.ToggleFullScreen(false); }, D3DRS_ALPHATESTENABLE, TRUE, 7},
-        {[&] { device.SetAlpha(true); }, D3DRS_ALPHABLENDENABLE, TRUE, 0},
-        {[&] { device.SetPolyCullMode(eCullCCW); }, D3DRS_CULLMODE, D3DCULL_CCW, 0},
-        {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 1},
+        {[&] { device.ToggleFullScreen(false); }, -1, D3DRS_ALPHATESTENABLE, TRUE, 7},
+        {[&] { device.SetAlpha(true); }, -1, D3DRS_ALPHABLENDENABLE, TRUE, 0},
+        {[&] { device.SetPolyCullMode(eCullCCW); }, -1, D3DRS_CULLMODE, D3DCULL_CCW, 0},
+        {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         recorder.Clear();
-        row.request();
-        EXPECT_EQ(recorder.Count("SetRenderState"), row.sent);
+        const auto type = static_cast<D3DTEXTURESTAGESTATETYPE>(row.state);
+        row.request ? row.request() : probe.SetStageState(row.stage, type, row.value);
+        EXPECT_EQ(recorder.Count(row.stage < 0 ? "SetRenderState" : "SetTextureStageState"),
+                  row.sent);
         DWORD value = 0xDEADBEEF;
-        run.Direct3DDevice()->GetRenderState(row.state, &value);
+        row.stage < 0 ? run.Direct3DDevice()->GetRenderState(
+                            static_cast<D3DRENDERSTATETYPE>(row.state), &value)
+                      : run.Direct3DDevice()->GetTextureStageState(static_cast<DWORD>(row.stage),
+                                                                   type, &value);
         EXPECT_EQ(value, row.value);
     }
 }

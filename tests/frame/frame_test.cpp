@@ -86,19 +86,23 @@ TEST(FramePixels, PlacementLineIndexedDrawsAndAlpha) {
 }
 
 // The device sends a binding only when it differs from the last one sent. A draw after a reset,
-// after an experimental path (which binds its own quad and shader) and after a sprite, with the
-// same effector and buffer as the frame before them, must draw that frame's picture again.
+// after an experimental path (which binds its own quad, shader and texture) and after a sprite,
+// with the same effector and buffer as the frame before them, must draw that frame's picture
+// again. The quad is moved by its world frame, which the paths' shaders do not read: drawn through
+// a shader a path left bound, it would land elsewhere.
 TEST(FramePixels, TheSameDrawAfterAResetAPathAndASprite) {
     krtest::RunningDevice running;
     ASSERT_TRUE(running.Start());
     KrRenderBase* render = running.Render();
     scene::PlaceCamera(running);
     scene::Buffer quad(render, scene::Quad(2.0f, 1.5f, 0xFFFFFFFFu));
-    scene::Draw(render, 0, nullptr, quad);
+    KrCoords moved;
+    moved.P = KrVector(1.0f, 0.5f, 0.0f);
+    scene::Draw(render, 0, &moved, quad);
     const std::vector<unsigned int> first = scene::FinishFrame(running);
     KrARGB white(255, 255, 255, 255);
     EXPECT_TRUE(render->UpdateDimensions());
-    scene::Draw(render, 0, nullptr, quad);
+    scene::Draw(render, 0, &moved, quad);
     EXPECT_TRUE(scene::FinishFrame(running) == first) << "after the reset";
     const std::pair<const char*, std::function<void()>> between[] = {
         {"path", [&] { render->NuDiffuseTex1(); }},
@@ -106,7 +110,7 @@ TEST(FramePixels, TheSameDrawAfterAResetAPathAndASprite) {
     for (const auto& [name, step] : between) {
         EXPECT_EQ(S_OK, render->PreRender(ePreRenderClear));
         step();
-        scene::Draw(render, 0, nullptr, quad, false);
+        scene::Draw(render, 0, &moved, quad, false);
         std::vector<unsigned int> again = scene::FinishFrame(running);
         for (size_t i = 0; i < again.size(); ++i)  // the path's or the sprite's pixels stay
             again[i] = first[i] == 0 ? 0 : again[i];
@@ -162,6 +166,20 @@ TEST(FrameCalls, FailuresBindingsAndScreenshots) {
         EXPECT_EQ(line ? std::vector<std::string>{line} : std::vector<std::string>{},
                   krtest::LogLines());
     }
+
+    // A binding Direct3D refused is not taken as made: the next draw that asks for it sends it.
+    const int solid[2] = {scene::SolidEffector(render, 0xFF0000FFu, 0, "A"),
+                          scene::SolidEffector(render, 0xFFFF0000u, 0, "B", "Shader3dLine")};
+    scene::Buffer quads[2] = {{render, scene::Quad(1, 1, ~0u)}, {render, scene::Quad(2, 2, ~0u)}};
+    for (const char* refused :
+         {"SetTexture", "SetStreamSource", "SetVertexShader", "SetVertexDeclaration"})
+        for (int draw = 0; draw < 3; ++draw) {  // A, then B refused, then B again
+            recorder.Clear();
+            draw == 1 ? recorder.FailCall(refused, D3DERR_INVALIDCALL) : void();
+            scene::Draw(render, solid[draw > 0], nullptr, quads[draw > 0]);
+            render->EndRender();
+            EXPECT_EQ(1u, recorder.Count(refused)) << refused << " in draw " << draw;
+        }
 
     // D3DX refuses a null name as it refuses an empty one, but after a null name the device's
     // last Release may never return: the name must reach it as text.

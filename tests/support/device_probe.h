@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "buffers.h"
 #include "d3d_ren_dev.h"
@@ -32,6 +33,20 @@ class KrD3DRenDevProbe {
     int& CurrentAdapter() { return d_.currentAdapter; }
     const TDArray<RenderStateEntry>& StateCache() const { return d_.stateCache; }
     const TDArray<TextureStageEntry>& StageCache() const { return d_.stageCache; }
+    void SetStageState(int stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+        d_.SetTextureStageState(stage, type, value);
+    }
+    // What the bind filter takes Direct3D to hold: the declaration, the shader, stream 0 (and its
+    // stride), the textures of stages 0 to 7; kUnknown where it does not know. (Until it catches
+    // up with a release it still holds what it sent, which Direct3D keeps alive while bound.)
+    std::vector<const void*> BelievedBindings(UINT* stride) const {
+        const KrBindFilter& f = d_.bound;
+        *stride = f.streamStride_;
+        std::vector<const void*> held = {f.declaration_, f.shader_, f.streamBuffer_};
+        held.insert(held.end(), f.textures_, f.textures_ + KrBindFilter::kStages);
+        return held;
+    }
+    static inline const void* const kUnknown = KrBindFilter::Unknown<void>();
     int ShaderCount() const { return d_.shaders.Count(); }
     // The shader cache's other two lists, which must stay as long as the shaders'.
     int SourceCount() const { return d_.sources.Count(); }

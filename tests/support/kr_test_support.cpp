@@ -8,21 +8,11 @@
 
 namespace krtest {
 
-std::vector<std::string> LogLines() {
+std::vector<std::string> LogLines(int debug) {
     std::vector<std::string> lines;
-    for (int i = 0; i < GLog.CapturedCount(); ++i) {
-        lines.push_back(GLog.CapturedLine(i));
-    }
-    return lines;
-}
-
-std::vector<std::string> LogLines(bool debug) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < GLog.CapturedCount(); ++i) {
-        if (GLog.CapturedIsDebug(i) == debug) {
+    for (int i = 0; i < GLog.CapturedCount(); ++i)
+        if (debug < 0 || GLog.CapturedIsDebug(i) == (debug == 1))
             lines.push_back(GLog.CapturedLine(i));
-        }
-    }
     return lines;
 }
 
@@ -32,9 +22,8 @@ void ClearLog() {
 
 std::string Join(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) {
+    for (const std::string& line : lines)
         text += "  [" + line + "]\n";
-    }
     return text;
 }
 
@@ -75,19 +64,14 @@ bool RealDevice::Create(int width, int height) {
                                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device));
 }
 
-void RealDevice::Release(unsigned long* deviceCount, unsigned long* d3dCount) {
-    unsigned long dc = device != nullptr ? device->Release() : 0;
-    unsigned long ac = d3d != nullptr ? d3d->Release() : 0;
-    device = nullptr;
-    d3d = nullptr;
-    if (window != nullptr) {
+void RealDevice::Release() {
+    if (device != nullptr)
+        device->Release();
+    if (d3d != nullptr)
+        d3d->Release();
+    if (window != nullptr)
         DestroyWindow(window);
-        window = nullptr;
-    }
-    if (deviceCount != nullptr)
-        *deviceCount = dc;
-    if (d3dCount != nullptr)
-        *d3dCount = ac;
+    *this = RealDevice();
 }
 
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,
@@ -118,13 +102,10 @@ bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels,
 }
 
 bool ColourNear(unsigned int actual, unsigned int expected, int tolerance) {
-    for (int shift = 0; shift <= 16; shift += 8) {
-        int a = static_cast<int>((actual >> shift) & 0xFF);
-        int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (a - e > tolerance || e - a > tolerance) {
+    for (int shift = 0; shift <= 16; shift += 8)
+        if (std::abs(static_cast<int>((actual >> shift) & 0xFF) -
+                     static_cast<int>((expected >> shift) & 0xFF)) > tolerance)
             return false;
-        }
-    }
     return true;
 }
 

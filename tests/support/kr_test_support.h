@@ -11,10 +11,9 @@
 
 namespace krtest {
 
-// The log lines captured since the last ClearLog (every test program captures from the start).
-std::vector<std::string> LogLines();
-// Only the lines of one kind.
-std::vector<std::string> LogLines(bool debug);
+// The log lines captured since the last ClearLog (every test program captures from the start);
+// with a kind, only the debug lines (true) or only the others (false).
+std::vector<std::string> LogLines(int debug = -1);
 void ClearLog();
 // Joined for a readable failure message.
 std::string Join(const std::vector<std::string>& lines);
@@ -26,9 +25,8 @@ struct RealDevice {
     IDirect3DDevice9* device = nullptr;
     HWND window = nullptr;
     bool Create(int width = 800, int height = 600);
-    // Releases the device and the Direct3D object; returns the last reference counts (0, 0 when
-    // nothing else holds them).
-    void Release(unsigned long* deviceCount = nullptr, unsigned long* d3dCount = nullptr);
+    // Releases the device and the Direct3D object and destroys the window.
+    void Release();
 };
 
 // Reads the whole back buffer of swap chain 0 as 0xAARRGGBB pixels, rows top down.

@@ -1,5 +1,6 @@
 #include "mock_direct3d.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform.h"
@@ -25,10 +26,9 @@ MockDirect3D::MockDirect3D() {
         return static_cast<UINT>(adapters.size());
     }));
     ON_CALL(*this, GetAdapterModeCount(_, _)).WillByDefault(Invoke([this](UINT a, D3DFORMAT f) {
-        UINT count = 0;
-        for (const D3DDISPLAYMODE& mode : At(a).modes)
-            count += mode.Format == f ? 1 : 0;
-        return count;
+        return static_cast<UINT>(
+            std::count_if(At(a).modes.begin(), At(a).modes.end(),
+                          [f](const D3DDISPLAYMODE& m) { return m.Format == f; }));
     }));
     ON_CALL(*this, EnumAdapterModes(_, _, _, _))
         .WillByDefault(Invoke([this](UINT a, D3DFORMAT f, UINT index, D3DDISPLAYMODE* out) {
@@ -39,14 +39,11 @@ MockDirect3D::MockDirect3D() {
             return D3DERR_INVALIDCALL;
         }));
     ON_CALL(*this, CheckDeviceFormat(_, _, _, _, _, _))
-        .WillByDefault(
-            Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT depth) {
-                for (D3DFORMAT offered : At(a).depthFormats) {
-                    if (offered == depth)
-                        return S_OK;
-                }
-                return D3DERR_NOTAVAILABLE;
-            }));
+        .WillByDefault(Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE,
+                                     D3DFORMAT depth) {
+            const std::vector<D3DFORMAT>& offered = At(a).depthFormats;
+            return std::count(offered.begin(), offered.end(), depth) ? S_OK : D3DERR_NOTAVAILABLE;
+        }));
     ON_CALL(*this, CreateDevice(_, _, _, _, _, _)).WillByDefault(Return(D3DERR_NOTAVAILABLE));
 }
 

@@ -60,8 +60,8 @@ class MockDirect3D : public IDirect3D9 {
 
   private:
     // An adapter beyond the table answers as one without modes or depth formats.
-    MockAdapter& At(UINT adapter) {
-        return adapter < adapters.size() ? adapters[adapter] : none_;
+    MockAdapter& At(UINT a) {
+        return a < adapters.size() ? adapters[a] : none_;
     }
     MockAdapter none_{};
     ULONG refs_ = 0;

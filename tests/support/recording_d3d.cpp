@@ -8,9 +8,8 @@ namespace krtest {
 
 size_t D3DRecorder::Count(const char* method) const {
     size_t count = 0;
-    for (const RecordedCall& call : calls) {
+    for (const RecordedCall& call : calls)
         count += std::strcmp(call.method, method) == 0 ? 1 : 0;
-    }
     return count;
 }
 
@@ -35,34 +34,21 @@ void D3DRecorder::StopFailing() {
 
 size_t D3DRecorder::Begin(const char* method, bool* fail, long* hr) {
     ++sequence_;
-    *fail = false;
-    if (nthCall_ > 0 && sequence_ == nthCall_) {
-        *fail = true;
-        *hr = nthHr_;
-        nthCall_ = 0;
-    }
+    *fail = nthCall_ > 0 && sequence_ == nthCall_;
+    *hr = nthHr_;
+    nthCall_ = *fail ? 0 : nthCall_;
     // Every matching rule counts this call, even when an earlier rule already fails it, so that
     // "the n-th call of X" keeps meaning the n-th call however the rules overlap.
     for (size_t i = 0; i < rules_.size();) {
         Rule& rule = rules_[i];
-        if (rule.method != method) {
-            ++i;
-            continue;
-        }
-        if (rule.remaining < 0) {
-            if (!*fail)
-                *hr = rule.hr;
-            *fail = true;
-            ++i;
-        } else if (rule.remaining == 0) {
-            if (!*fail)
-                *hr = rule.hr;
-            *fail = true;
+        const bool matches = rule.method == method, fails = matches && rule.remaining <= 0;
+        *hr = fails && !*fail ? rule.hr : *hr;
+        *fail = *fail || fails;
+        rule.remaining -= matches && rule.remaining > 0 ? 1 : 0;
+        if (fails && rule.remaining == 0)
             rules_.erase(rules_.begin() + static_cast<std::ptrdiff_t>(i));
-        } else {
-            --rule.remaining;
+        else
             ++i;
-        }
     }
     RecordedCall call;
     call.method = method;

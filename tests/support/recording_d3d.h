@@ -11,6 +11,7 @@
 
 #include <d3d9.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,9 @@ class D3DRecorder {
     // Make the n-th recorded call overall (counting from the last Clear, 1-based) fail with `hr`.
     void FailNthCall(long n, long hr);
     void StopFailing();
+    // Called before each Present of a proxied device is recorded, with the real device behind
+    // the proxy: the device harness audits each frame there.
+    std::function<void(IDirect3DDevice9*)> beforePresent;
 
     // Used by the proxies: appends a call and decides whether it fails (and with what), and later
     // stores its result. Nested calls (D3DX calling back into the device) get their own records.

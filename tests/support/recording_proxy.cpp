@@ -5,6 +5,7 @@
 // interfaces or keep the objects alive have forwarders of their own.
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -44,11 +45,10 @@ const char* TextOf(const char* text) {
 }
 template <typename R>
 long ResultValue(R value) {
-    if constexpr (std::is_pointer_v<R>) {
+    if constexpr (std::is_pointer_v<R>)
         return value != nullptr ? 1 : 0;
-    } else {
+    else
         return static_cast<long>(value);
-    }
 }
 
 // The one road of every recorded call: record, maybe fail (HRESULT methods return the injected
@@ -82,6 +82,10 @@ R Record(D3DRecorder* recorder, const char* method, Forward forward, A... args) 
 
 template <auto Method, typename Name, typename I, typename R, typename... A>
 R STDMETHODCALLTYPE Forwarder(Proxy* self, A... args) {
+    if constexpr (std::string_view(Name::text) == "Present") {
+        if (self->recorder->beforePresent)
+            self->recorder->beforePresent(static_cast<IDirect3DDevice9*>(self->real));
+    }
     return Record<R>(
         self->recorder, Name::text, [&] { return (static_cast<I*>(self->real)->*Method)(args...); },
         args...);
