@@ -5,20 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "kr_test_support.h"
 #include "krview_run.h"
 
 namespace {
 
 using krviewtest::RunKrview;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool Holds(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -74,12 +68,12 @@ TEST(KrviewStart, ImpossibleSizeFailsAndTheNextStartIsSafe) {
         RunKrview("--scene builtins --frames 5 --windowed --size 640x480" + files);
     EXPECT_EQ(2, failed.exitCode) << failed.output;
     EXPECT_TRUE(Holds(failed.output, log)) << "the message names the log: " << failed.output;
-    EXPECT_TRUE(Holds(ReadText(config), "Safe=1")) << ReadText(config);
+    EXPECT_TRUE(Holds(krtest::ReadFile(config), "Safe=1")) << krtest::ReadFile(config);
 
     krviewtest::Run safe = RunKrview("--scene builtins --frames 5" + files);
     EXPECT_EQ(0, safe.exitCode) << safe.output;
     EXPECT_TRUE(Holds(safe.output, "drawing 800x600 in a window")) << safe.output;
-    EXPECT_TRUE(Holds(ReadText(config), "Safe=0")) << ReadText(config);
+    EXPECT_TRUE(Holds(krtest::ReadFile(config), "Safe=0")) << krtest::ReadFile(config);
 }
 
 // krview copied without its plug-in, with a media root holding DLLs named like the plug-in and
@@ -142,7 +136,7 @@ TEST(KrviewCaptures, EveryRunEndsCleanlyWithACapturePerScene) {
         }
     }
     // The device's screenshot of the very last frame: a bitmap (of the front buffer, black here).
-    EXPECT_EQ("BM", ReadText("krview_captures\\last.bmp").substr(0, 2));
+    EXPECT_EQ("BM", krtest::ReadFile("krview_captures\\last.bmp").substr(0, 2));
 }
 
 TEST(KrviewLosses, AFewLostDevicesComeBackDrawingTheSameFrame) {

@@ -75,19 +75,14 @@ bool RealDevice::Create(int width, int height) {
                                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device));
 }
 
-void RealDevice::Release(unsigned long* deviceCount, unsigned long* d3dCount) {
-    unsigned long dc = device != nullptr ? device->Release() : 0;
-    unsigned long ac = d3d != nullptr ? d3d->Release() : 0;
-    device = nullptr;
-    d3d = nullptr;
-    if (window != nullptr) {
+void RealDevice::Release() {
+    if (device != nullptr)
+        device->Release();
+    if (d3d != nullptr)
+        d3d->Release();
+    if (window != nullptr)
         DestroyWindow(window);
-        window = nullptr;
-    }
-    if (deviceCount != nullptr)
-        *deviceCount = dc;
-    if (d3dCount != nullptr)
-        *d3dCount = ac;
+    device = nullptr, d3d = nullptr, window = nullptr;
 }
 
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,

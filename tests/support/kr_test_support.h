@@ -26,9 +26,8 @@ struct RealDevice {
     IDirect3DDevice9* device = nullptr;
     HWND window = nullptr;
     bool Create(int width = 800, int height = 600);
-    // Releases the device and the Direct3D object; returns the last reference counts (0, 0 when
-    // nothing else holds them).
-    void Release(unsigned long* deviceCount = nullptr, unsigned long* d3dCount = nullptr);
+    // Releases the device and the Direct3D object and closes the window.
+    void Release();
 };
 
 // Reads the whole back buffer of swap chain 0 as 0xAARRGGBB pixels, rows top down.

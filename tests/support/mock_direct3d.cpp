@@ -47,6 +47,9 @@ MockDirect3D::MockDirect3D() {
                 }
                 return D3DERR_NOTAVAILABLE;
             }));
+    ON_CALL(*this, GetAdapterDisplayMode(_, _))
+        .WillByDefault(
+            Invoke([this](UINT a, D3DDISPLAYMODE* out) { return *out = At(a).desktop, S_OK; }));
     ON_CALL(*this, CreateDevice(_, _, _, _, _, _)).WillByDefault(Return(D3DERR_NOTAVAILABLE));
 }
 
@@ -64,8 +67,6 @@ MockAdapter& MockDirect3D::AddAdapter(const char* description,
     const UINT index = static_cast<UINT>(adapters.size());
     ON_CALL(*this, GetAdapterIdentifier(index, _, _))
         .WillByDefault(DoAll(SetArgPointee<2>(adapter.identifier), Return(S_OK)));
-    ON_CALL(*this, GetAdapterDisplayMode(index, _))
-        .WillByDefault(DoAll(SetArgPointee<1>(adapter.desktop), Return(S_OK)));
     ON_CALL(*this, GetDeviceCaps(index, _, _))
         .WillByDefault(DoAll(SetArgPointee<2>(adapter.caps), Return(S_OK)));
     adapters.push_back(adapter);
