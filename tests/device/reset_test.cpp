@@ -136,11 +136,14 @@ TEST(RenderStateCache, SendsChangesOnlyAndTheToggleRestoresWhatTheResetCleared) 
         D3DRENDERSTATETYPE state;
         DWORD value;
         size_t sent;
+        const char* line = nullptr;
     } rows[] = {
         {[&] { device.SetAlpha(false); }, D3DRS_ALPHABLENDENABLE, TRUE, 6},
         {[&] { device.SetAlpha(true); }, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL, 0},
         {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 1},
         {[&] { device.SetPolyCullMode(eCullNone); }, D3DRS_CULLMODE, D3DCULL_NONE, 0},
+        {[&] { device.SetPolyCullMode(ePolyCullMode(7)); }, D3DRS_CULLMODE, D3DCULL_NONE, 0,
+         "ERROR: Invalid poly cull mode"},
         // The reset gives the device Direct3D's defaults back; the toggle sends the alpha states
         // again itself, and the standard states send the cull mode that changed.
         {[&] { device.ToggleFullScreen(false); }, D3DRS_ALPHATESTENABLE, TRUE, 7},
@@ -153,6 +156,7 @@ TEST(RenderStateCache, SendsChangesOnlyAndTheToggleRestoresWhatTheResetCleared) 
         recorder.Clear();
         row.request();
         EXPECT_EQ(recorder.Count("SetRenderState"), row.sent);
+        EXPECT_TRUE(!row.line || LogLines().back() == row.line);
         DWORD value = 0xDEADBEEF;
         run.Direct3DDevice()->GetRenderState(row.state, &value);
         EXPECT_EQ(value, row.value);
