@@ -178,7 +178,7 @@ TEST(Textures, StaticCacheByNameReusesTheFailedEntryAndReloadsAfterAReset) {
         krtest::LogLines().back());
 
     // Dynamic textures are found by their handles until a reset unlinks them. Wine's device takes
-    // sizes other than powers of two; one whose caps ask for powers of two refuses them quietly.
+    // sizes other than powers of two; one whose caps ask for powers of two refuses them.
     int index = -1;
     ASSERT_EQ(0, textures->CreateTexture(48, 16, eResFmtA8R8G8B8, 1));
     EXPECT_TRUE(textures->GetDynamic(0, index) && index == 0);
