@@ -23,10 +23,13 @@ TEST(DeviceLife, EntryPointsAreFoundByNameAndTheDeviceComesFromTheEnginesAllocat
     EXPECT_EQ(krLiveBlocks(), blocks);
 }
 
+// A start whose settings the file already holds leaves the file as it was, hand-made comment too.
 TEST(DeviceLife, StartsOnWinesAdapterOnceAndShutsDownOnce) {
+    const std::string ini = "; as the player left it\n" + krtest::EngineSetUp::DefaultIni();
     krtest::D3DRecorder recorder;
-    krtest::RunningDevice run(&recorder);
+    krtest::RunningDevice run(&recorder, ini);
     ASSERT_TRUE(run.Start()) << krtest::Join(LogLines());
+    EXPECT_EQ(ini, krtest::ReadFile(run.IniPath()));
     // The virtual desktop offers seven sizes of at least 800x600 in two formats.
     std::vector<std::string> lines = LogLines();
     for (const char* line : {"\t\tDetected 14 display modes on HAL adapter",

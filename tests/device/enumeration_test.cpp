@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "device_probe.h"
 #include "mock_direct3d.h"
 #include "platform.h"
 #include "running_device.h"
@@ -108,14 +109,18 @@ TEST_F(Enumeration, SelectionTakesTheLargestModeInsideTheWantedSize) {
         {false, 0, 1100, 1100, "1024x768", {"WindowWidth=1024\n", "WindowHeight=768\n"}},
         {false, 1, 1280, 960, "800x600", {"WindowWidth=800\n", "ScreenWidth=800\n", "Safe=0"}},
         {false, 0, 800, 599, nullptr, {"WindowWidth=800\n", "Safe=1"}},
+        {true, 0, 0, 0, "1024x600", {"ScreenWidth=1024\n", "ScreenHeight=600\n"}},  // no keys
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));
         std::vector<D3DDISPLAYMODE> modes = UsualModes();
         // Taller in a format group before the desktop's; as wide but only as tall as safe mode.
         modes.insert(modes.end(), {Mode(1024, 1000, D3DFMT_R5G6B5), Mode(1024, 600)});
-        Renew().AddAdapter("Card A", modes);
-        EXPECT_EQ(Start(Ini(row.fullScreen, row.width, row.height, 24, row.safe)),
+        // Without a screen size, full screen asks for the first adapter's desktop.
+        Renew().AddAdapter("Card A", modes).desktop = Mode(1024, 600);
+        d3d->AddAdapter("Card B", modes);
+        std::string text = Ini(row.fullScreen, row.width, row.height, 24, row.safe);
+        EXPECT_EQ(Start(row.width ? text : text.erase(text.find("ScreenWidth"), 29)),
                   row.chosen != nullptr);
         if (row.chosen != nullptr) {
             EXPECT_EQ(krtest::LogLines().back(), "\t\t\t" + std::string(row.chosen) +
@@ -134,7 +139,8 @@ TEST_F(Enumeration, SelectionTakesTheLargestModeInsideTheWantedSize) {
 }
 
 // The mode search's settings reach the file before the device is created, so a creation that
-// fails (or never returns) still leaves them for the next start; safe mode follows at once.
+// fails (or never returns) still leaves them for the next start; safe mode follows at once. Wine's
+// adapter has no reference rasterizer to try (the platform fault sweep); here one is added.
 TEST_F(Enumeration, SettingsAreOnDiskBeforeTheDeviceIsCreated) {
     d3d->AddAdapter("Card A", UsualModes());
     std::string atCreation;
@@ -149,6 +155,17 @@ TEST_F(Enumeration, SettingsAreOnDiskBeforeTheDeviceIsCreated) {
         EXPECT_NE(atCreation.find(setting), std::string::npos) << setting << atCreation;
     }
     EXPECT_NE(krtest::ReadFile(run->IniPath()).find("Safe=1\n"), std::string::npos);
+    // The failed creation was tried once more on the reference rasterizer, had the first adapter
+    // one; before the enumeration nothing is tried.
+    KrD3DRenDevProbe probe(*run->Device());
+    probe.Adapter(0).devices[probe.Adapter(0).numDevices++].deviceType = D3DDEVTYPE_REF;
+    EXPECT_CALL(*d3d, CreateDevice(0, _, _, _, _, _)).Times(2);  // the adapter, its reference
+    EXPECT_FALSE(run->Device()->Reset());
+    EXPECT_EQ("WARNING: Switching to REFERENCE RASTERIZER", krtest::LogLines().back());
+    probe.CurrentAdapter() = -1;
+    EXPECT_FALSE(run->Device()->Reset());
+    EXPECT_EQ("WARNING: KrD3DRenDev::Reset() called before device enumeration, returning failure",
+              krtest::LogLines().back());
 }
 
 TEST_F(Enumeration, DepthFallsFrom32To24To16ToNoneAndCarriesToTheNextFormat) {
@@ -214,8 +231,10 @@ TEST_F(Enumeration, EachFailingQueryFailsTheStartWithItsWarningAndAsksForSafeMod
                                     "WARNING: FAILED GetAdapterDisplayMode(...) on adapter #1",
                                     "WARNING: Failed EnumAdapterModes(...) on adapter #1",
                                     "WARNING: FAILED GetDeviceCaps(...) on adapter #1, device #0",
-                                    "WARNING: No adapters detected"};
-    for (int row = 0; row < 5; ++row) {
+                                    "WARNING: No adapters detected",
+                                    "WARNING: Could not confirm any valid display modes on HAL "
+                                    "device of Card B"};
+    for (int row = 0; row < 6; ++row) {
         SCOPED_TRACE(warnings[row]);
         krtest::MockDirect3D& mock = Renew();
         mock.AddAdapter("Card A", UsualModes());
@@ -230,6 +249,10 @@ TEST_F(Enumeration, EachFailingQueryFailsTheStartWithItsWarningAndAsksForSafeMod
             ON_CALL(mock, GetDeviceCaps(1, _, _)).WillByDefault(Return(E_FAIL));
         if (row == 4)
             ON_CALL(mock, GetAdapterCount()).WillByDefault(Return(0u));
+        if (row == 5) {  // no mode on Card A, no format on Card B
+            mock.adapters[0].modes.clear();
+            ON_CALL(mock, CheckDeviceType(1, _, _, _, _)).WillByDefault(Return(E_FAIL));
+        }
         EXPECT_FALSE(Start(Ini(false, 800, 600), true));
         EXPECT_EQ(LinesOf({"WARNING", "Failed"}),
                   (Lines{warnings[row], "WARNING: Critical error during KrD3DRenDev::InitAPI()",

@@ -138,6 +138,7 @@ TEST(RenderStateCache, SendsChangesOnlyPerStageAndTheToggleRestoresWhatTheResetC
         int stage;                      // -1: a render state
         DWORD state, value;
         size_t sent;
+        const char* line = nullptr;
     } rows[] = {
         // One stage's value never stands in for the other's; stages above 1 are sent every time.
         {nullptr, 0, kAlphaOp, kModulate, 1},
@@ -152,6 +153,8 @@ TEST(RenderStateCache, SendsChangesOnlyPerStageAndTheToggleRestoresWhatTheResetC
         {[&] { device.SetAlpha(true); }, -1, D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL, 0},
         {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 1},
         {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 0},
+        {[&] { device.SetPolyCullMode(ePolyCullMode(7)); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 0,
+         "ERROR: Invalid poly cull mode"},
         // The reset gives the device Direct3D's defaults back; the toggle sends the alpha states
         // again itself, and the standard states send the cull mode that changed.
         {[&] { device.ToggleFullScreen(false); }, -1, D3DRS_ALPHATESTENABLE, TRUE, 7},
@@ -166,6 +169,7 @@ TEST(RenderStateCache, SendsChangesOnlyPerStageAndTheToggleRestoresWhatTheResetC
         row.request ? row.request() : probe.SetStageState(row.stage, type, row.value);
         EXPECT_EQ(recorder.Count(row.stage < 0 ? "SetRenderState" : "SetTextureStageState"),
                   row.sent);
+        EXPECT_TRUE(!row.line || LogLines().back() == row.line);
         DWORD value = 0xDEADBEEF;
         row.stage < 0 ? run.Direct3DDevice()->GetRenderState(
                             static_cast<D3DRENDERSTATETYPE>(row.state), &value)

@@ -29,8 +29,11 @@ std::string LastLine(const std::string& text) {
 }  // namespace
 
 // The child: one life for each allocation of the plan from the `from`-th on, each named in the
-// report before it begins.
+// report before it begins and its verdict written after it ends, so that a life failing its
+// checks is known even when a later one ends the process.
 TEST(AllocationFaults, DISABLED_Child) {
+    const testing::TestResult& result =
+        *testing::UnitTest::GetInstance()->current_test_info()->result();
     FILE* report = std::fopen("allocation_report.txt", "w");
     GLog.Open("allocation_log.txt");
     faults::Live(nullptr, 1);  // the first frame of a process builds an effector once
@@ -38,9 +41,12 @@ TEST(AllocationFaults, DISABLED_Child) {
     long long n = 0;
     for (int i = 0; plan >> n; plan.ignore(), ++i) {
         if (i >= std::atoi(Argument("from").c_str())) {
-            std::fprintf(report, "%i\n", i);
+            std::fprintf(report, "%i", i);
             std::fflush(report);
+            const int failures = result.total_part_count();
             faults::Live(nullptr, kFrames, nullptr, [n] { krFailAllocationAfter(n); });
+            // Flushed with the next life's number, before that life can end the process.
+            std::fprintf(report, result.total_part_count() > failures ? " failed\n" : "\n");
         }
     }
     std::fprintf(report, "end\n");
@@ -79,8 +85,10 @@ TEST(AllocationFaults, EachFailedAllocationEndsTheProcessWithItsLineOrInACleanLi
                 " --from=" + std::to_string(from),
             "allocation_child.txt"));
         const bool done = child.Wait(1800000) || (child.Terminate(0xDEAD), false);
-        const std::string last = LastLine(krtest::ReadFile("allocation_report.txt"));
         const std::string output = krtest::ReadFile("allocation_child.txt");
+        const std::string lives = krtest::ReadFile("allocation_report.txt"), last = LastLine(lives);
+        EXPECT_EQ(std::string::npos, lives.find("failed")) << "lives of the plan, from 0:\n"
+                                                           << lives << output;
         ASSERT_TRUE(done && !last.empty()) << "the child hangs or ends at once\n" << output;
         if (last == "end") {
             EXPECT_EQ(0u, child.ExitCode()) << output;

@@ -11,9 +11,11 @@
 #include "scene.h"
 
 using scene::At;
+using Lines = std::vector<std::string>;
 
 TEST(FramePixels, PlacementLineIndexedDrawsAndAlpha) {
-    krtest::RunningDevice running;
+    krtest::D3DRecorder recorder;
+    krtest::RunningDevice running(&recorder);
     ASSERT_TRUE(running.Start());
     KrRenderBase* render = running.Render();
     scene::PlaceCamera(running);
@@ -68,6 +70,25 @@ TEST(FramePixels, PlacementLineIndexedDrawsAndAlpha) {
     EXPECT_TRUE(pictures[0] == pictures[1]);
     // 240 x 160 pixels, part of them black under the fallback texture's checker.
     EXPECT_GT(pictures[0].size() - std::count(pictures[0].begin(), pictures[0].end(), 0u), 15000u);
+    // A refused bind of the indexed draw says so (outside a scene: only the binds count). Each bind
+    // differs from the one before, so that it reaches Direct3D.
+    int bind = 0;
+    for (auto [method, line] :
+         {std::pair("SetVertexDeclaration", "ERROR: SetVertexDeclaration failed"),
+          {"SetStreamSource", "ERROR: SetStreamSource failed"},
+          {"SetVertexShader", "ERROR: SetVertexShader failed"}}) {
+        recorder.FailCall(method, D3DERR_INVALIDCALL);
+        render->SetEffector(++bind % 2 ? 3 : 0);
+        render->DrawPrimitive(D3DPT_TRIANGLELIST, (bind % 2 ? plain : shared).b, indices,
+                              sizeof(scene::Vertex), 0, 4, 2, 0, 0);
+        EXPECT_EQ(line, krtest::LogLines().back());
+    }
+    krtest::ClearLog();
+    recorder.FailCall("SetStreamSource", D3DERR_INVALIDCALL);
+    EXPECT_FALSE(render->SetStream(0, scene::kFvf, shared.b) || render->SetStream(1, 0, nullptr));
+    EXPECT_EQ(Lines({"ERROR: Failure during iD3DDev9->SetStreamSource(...)",
+                     "ERROR: Attempted to bind NULL vertex buffer to stream 1"}),
+              krtest::LogLines());
     indices->Release();
     delete indices;
 
@@ -163,8 +184,7 @@ TEST(FrameCalls, FailuresBindingsAndScreenshots) {
         EXPECT_EQ(expected, static_cast<void*>(held)) << index << " type " << type;
         if (held != nullptr)
             held->Release();
-        EXPECT_EQ(line ? std::vector<std::string>{line} : std::vector<std::string>{},
-                  krtest::LogLines());
+        EXPECT_EQ(line ? Lines{line} : Lines{}, krtest::LogLines());
     }
 
     // A binding Direct3D refused is not taken as made: the next draw that asks for it sends it.

@@ -4,10 +4,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "child_process.h"
+#include "kr_test_support.h"
 
 namespace krviewtest {
 
@@ -41,8 +40,7 @@ Run RunKrview(const std::string& arguments, int timeoutSeconds, const std::strin
         }
         run.exitCode = static_cast<int>(child.ExitCode());
     }
-    std::ifstream in(outputPath, std::ios::binary);
-    run.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    run.output = krtest::ReadFile(outputPath);
     return run;
 }
 

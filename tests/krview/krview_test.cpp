@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "kr_test_support.h"
 #include "krview_run.h"
 
 namespace {
@@ -75,12 +76,12 @@ TEST(KrviewStart, ImpossibleSizeFailsAndTheNextStartIsSafe) {
         RunKrview("--scene builtins --frames 5 --windowed --size 640x480" + files);
     EXPECT_EQ(2, failed.exitCode) << failed.output;
     EXPECT_TRUE(Holds(failed.output, log)) << "the message names the log: " << failed.output;
-    EXPECT_TRUE(Holds(ReadText(config), "Safe=1")) << ReadText(config);
+    EXPECT_TRUE(Holds(krtest::ReadFile(config), "Safe=1")) << krtest::ReadFile(config);
 
     krviewtest::Run safe = RunKrview("--scene builtins --frames 5" + files);
     EXPECT_EQ(0, safe.exitCode) << safe.output;
     EXPECT_TRUE(Holds(safe.output, "drawing 800x600 in a window")) << safe.output;
-    EXPECT_TRUE(Holds(ReadText(config), "Safe=0")) << ReadText(config);
+    EXPECT_TRUE(Holds(krtest::ReadFile(config), "Safe=0")) << krtest::ReadFile(config);
 }
 
 // krview copied without its plug-in, with a media root holding DLLs named like the plug-in and

@@ -108,6 +108,8 @@ TEST(ShaderCache, EachTextAssembledOnceAndEffectorsPassesShareIt) {
     effector->AddPass(passText)->textureIndex = 7;
     EXPECT_EQ(nullptr, effector->AddPass(KrStringT<char>("vs.1.1\nnot assembly\n")));
     EXPECT_EQ("ERROR: Failed to add render pass vs.1.1\nnot assembly\n", krtest::LogLines().back());
+    EXPECT_EQ(nullptr, effector->GetPass(1));
+    EXPECT_EQ("ERROR: Requested invalid pass index from effector", krtest::LogLines().back());
     EXPECT_EQ(1, effector->PassCount());
     EXPECT_EQ(1u, recorder.Count("D3DXAssembleShader")) << "only the new text";
 

@@ -13,24 +13,13 @@ class KrD3DRenDevProbe {
   public:
     explicit KrD3DRenDevProbe(KrD3DRenDev& device) : d_(device) {}
 
-    // Hands the device a Direct3D object of its own (one reference, released by ExitAPI).
-    void UseDirect3D(IDirect3D9* d3d) {
-        d3d->AddRef();
-        d_.d3d = d3d;
-    }
-    // A device and managers the test made; Detach before deletion when the test keeps the device.
-    void Attach(IDirect3DDevice9* device, KrTextureMgrBase* textures = nullptr,
-                KrEffectorMgr* effectors = nullptr) {
-        d_.device = device;
-        if (textures != nullptr)
-            d_.textureMgr = textures;
-        if (effectors != nullptr)
-            d_.fxMgr = effectors;
-    }
-    void Detach() { d_.device = nullptr; }
+    // A device the test made (paths on a second device).
+    void Attach(IDirect3DDevice9* device) { d_.device = device; }
 
     D3DAdapterInfo& Adapter(int index) { return d_.adapters[index]; }
     int& CurrentAdapter() { return d_.currentAdapter; }
+    // What the device noted from its caps: sizes other than powers of two taken.
+    bool& NonPow2Textures() { return d_.nonPow2Textures; }
     const TDArray<RenderStateEntry>& StateCache() const { return d_.stateCache; }
     const TDArray<TextureStageEntry>& StageCache() const { return d_.stageCache; }
     void SetStageState(int stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
@@ -54,14 +43,4 @@ class KrD3DRenDevProbe {
 
   private:
     KrD3DRenDev& d_;
-};
-
-class KrD3DBufferProbe {
-  public:
-    static void SetInterface(KrD3DVertexBuffer& buffer, IDirect3DVertexBuffer9* object) {
-        buffer.buffer = object;
-    }
-    static void SetInterface(KrD3DIndexBuffer& buffer, IDirect3DIndexBuffer9* object) {
-        buffer.buffer = object;
-    }
 };

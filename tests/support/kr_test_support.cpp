@@ -71,7 +71,7 @@ void RealDevice::Release() {
         d3d->Release();
     if (window != nullptr)
         DestroyWindow(window);
-    *this = RealDevice();
+    device = nullptr, d3d = nullptr, window = nullptr;
 }
 
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,

@@ -39,11 +39,17 @@ MockDirect3D::MockDirect3D() {
             return D3DERR_INVALIDCALL;
         }));
     ON_CALL(*this, CheckDeviceFormat(_, _, _, _, _, _))
-        .WillByDefault(Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE,
-                                     D3DFORMAT depth) {
-            const std::vector<D3DFORMAT>& offered = At(a).depthFormats;
-            return std::count(offered.begin(), offered.end(), depth) ? S_OK : D3DERR_NOTAVAILABLE;
-        }));
+        .WillByDefault(
+            Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT depth) {
+                for (D3DFORMAT offered : At(a).depthFormats) {
+                    if (offered == depth)
+                        return S_OK;
+                }
+                return D3DERR_NOTAVAILABLE;
+            }));
+    ON_CALL(*this, GetAdapterDisplayMode(_, _))
+        .WillByDefault(
+            Invoke([this](UINT a, D3DDISPLAYMODE* out) { return *out = At(a).desktop, S_OK; }));
     ON_CALL(*this, CreateDevice(_, _, _, _, _, _)).WillByDefault(Return(D3DERR_NOTAVAILABLE));
 }
 
@@ -61,8 +67,6 @@ MockAdapter& MockDirect3D::AddAdapter(const char* description,
     const UINT index = static_cast<UINT>(adapters.size());
     ON_CALL(*this, GetAdapterIdentifier(index, _, _))
         .WillByDefault(DoAll(SetArgPointee<2>(adapter.identifier), Return(S_OK)));
-    ON_CALL(*this, GetAdapterDisplayMode(index, _))
-        .WillByDefault(DoAll(SetArgPointee<1>(adapter.desktop), Return(S_OK)));
     ON_CALL(*this, GetDeviceCaps(index, _, _))
         .WillByDefault(DoAll(SetArgPointee<2>(adapter.caps), Return(S_OK)));
     adapters.push_back(adapter);

@@ -23,8 +23,8 @@ class MockDirect3D : public IDirect3D9 {
   public:
     MockDirect3D();
     // A hardware adapter that processes vertices (T&L, vertex shader 1.1) on an X8R8G8B8
-    // 1280x1024 desktop, with D16, D24X8 and D32 depth buffers. Its identifier, desktop and
-    // capabilities are answered as they are now; its modes and depth formats as they are asked.
+    // 1280x1024 desktop, with D16, D24X8 and D32 depth buffers. Its identifier and capabilities
+    // are answered as they are now; its desktop, modes and depth formats as they are asked.
     MockAdapter& AddAdapter(const char* description, const std::vector<D3DDISPLAYMODE>& modes);
     // Direct3DCreate9 of the platform seam returns this object until RestorePlatform().
     void Install();

@@ -24,8 +24,6 @@ struct RecordedCall {
     // non-null/null pointer; for a void method 0, or the injected HRESULT.
     long result = 0;
     bool injected = false;  // made to fail by FailCall/FailNthCall, not forwarded
-    // The first text argument: the file name of the D3DX file functions, the assembler's source.
-    std::string text;
 };
 
 struct RecordingProxy;

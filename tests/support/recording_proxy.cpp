@@ -36,13 +36,6 @@ void ClearOut(T** out) {
     if (out != nullptr)
         *out = nullptr;  // as Direct3D does: no stale object after a failure
 }
-template <typename T>
-const char* TextOf(T) {
-    return nullptr;
-}
-const char* TextOf(const char* text) {
-    return text;
-}
 template <typename R>
 long ResultValue(R value) {
     if constexpr (std::is_pointer_v<R>)
@@ -58,10 +51,6 @@ R Record(D3DRecorder* recorder, const char* method, Forward forward, A... args) 
     bool fail = false;
     long hr = 0;
     const size_t index = recorder->Begin(method, &fail, &hr);
-    const char* text = nullptr;
-    ((text = text != nullptr ? text : TextOf(args)), ...);
-    if (text != nullptr)
-        recorder->calls[index].text = text;
     if constexpr (std::is_void_v<R>) {
         if (!fail)
             forward();
