@@ -205,8 +205,7 @@ TEST(TextureFiles, EachFileLoadsAsD3DXAloneLoadsItOrIsRefusedWithItsWarning) {
         {"ppm -1 x -1", ".ppm", "P6\n-1 -1\n255\n" + Zeros(16)},
         {"hdr 2147483647 x 2147483647", ".hdr",
          "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 2147483647 +X 2147483647\n" + Zeros(16)},
-        {"pfm 2147483647 x 1", ".pfm", "PF\n2147483647 1\n-1.0\n" + Zeros(16)},
-    };
+        {"pfm 2147483647 x 1", ".pfm", "PF\n2147483647 1\n-1.0\n" + Zeros(16)}};
     for (const auto& file : files) {
         load(file[0], file[1], file[2], file[0].rfind("valid", 0) == 0 ? kValid : kHostile);
     }

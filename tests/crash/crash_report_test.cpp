@@ -38,11 +38,9 @@ TEST(CrashReport, AFaultEndsTheProcessWithOneLineNamingItsPlace) {
         const char* test;
         const char* module;
         const void* function;
-    } faults[] = {
-        {"FaultInTheProgram", std::strrchr(self, '\\') + 1,
-         reinterpret_cast<const void*>(&WriteThroughNull)},
-        {"FaultInTheCoreLibrary", "krcr.dll", reinterpret_cast<const void*>(&krFree)},
-    };
+    } faults[] = {{"FaultInTheProgram", std::strrchr(self, '\\') + 1,
+                   reinterpret_cast<const void*>(&WriteThroughNull)},
+                  {"FaultInTheCoreLibrary", "krcr.dll", reinterpret_cast<const void*>(&krFree)}};
     for (const auto& f : faults) {
         krtest::ChildProcess child;
         const std::string file = std::string("crash_") + f.test + ".txt";

@@ -195,8 +195,7 @@ TEST_F(Enumeration, DepthFallsFrom32To24To16ToNoneAndCarriesToTheNextFormat) {
           bits(lower, "24") + "16-bit", bits(failed, "16"),
           "\tFAILED: Could not support 16-bit depth buffering, switching off depth "
           "buffering for next run"},
-         "800x600\tD3DFMT_R5G6B5\t-HW_VP-\tD3DFMT_UNKNOWN"},
-    };
+         "800x600\tD3DFMT_R5G6B5\t-HW_VP-\tD3DFMT_UNKNOWN"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.chosen);
         Renew().AddAdapter("Card A", UsualModes()).depthFormats = row.offered;

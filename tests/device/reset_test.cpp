@@ -160,8 +160,7 @@ TEST(RenderStateCache, SendsChangesOnlyPerStageAndTheToggleRestoresWhatTheResetC
         {[&] { device.ToggleFullScreen(false); }, -1, D3DRS_ALPHATESTENABLE, TRUE, 7},
         {[&] { device.SetAlpha(true); }, -1, D3DRS_ALPHABLENDENABLE, TRUE, 0},
         {[&] { device.SetPolyCullMode(eCullCCW); }, -1, D3DRS_CULLMODE, D3DCULL_CCW, 0},
-        {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 1},
-    };
+        {[&] { device.SetPolyCullMode(eCullNone); }, -1, D3DRS_CULLMODE, D3DCULL_NONE, 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         recorder.Clear();

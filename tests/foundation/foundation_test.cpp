@@ -46,8 +46,7 @@ TEST(Foundation, FatalFailuresLogTheirLineAndExitWithCode1) {
          "WARNING: Accessed array out of bounds: -1/[0-2]"},
         {[&] { krFailAllocationAfter(1), list.Append(NamedIndex()); },
          "WARNING: Failed to allocate " + std::to_string(sizeof(TDListNode<NamedIndex>)) +
-             " bytes for new node in doubly linked list"},
-    };
+             " bytes for new node in doubly linked list"}};
     const char* path = "foundation_fatal.log";
     for (const auto& row : rows) {
         EXPECT_EXIT((GLog.Open(path), row.statement()), testing::ExitedWithCode(1), "") << row.line;
@@ -103,11 +102,10 @@ TEST(Foundation, FindGivesTheFirstWholeMatchFromTheStart) {
     const struct {
         const char *haystack, *needle;
         int start, found;
-    } rows[] = {
-        {"abcd", "cd", 0, 2}, {"abcd", "cd", 2, 2}, {"abcd", "cd", 3, -1}, {"abcd", "cd", -1, -1},
-        {"ab", "abc", 0, -1}, {"", "a", 0, -1},     {"aaa", "aa", 1, 1},   {"xAbab", "ab", 0, 3},
-        {"abcd", "", 4, 4},   {"abcd", "", 5, -1},  {"", "", 0, 0},        {"abcab", "abc", 1, -1},
-    };
+    } rows[] = {{"abcd", "cd", 0, 2},   {"abcd", "cd", 2, 2},  {"abcd", "cd", 3, -1},
+                {"abcd", "cd", -1, -1}, {"ab", "abc", 0, -1},  {"", "a", 0, -1},
+                {"aaa", "aa", 1, 1},    {"xAbab", "ab", 0, 3}, {"abcd", "", 4, 4},
+                {"abcd", "", 5, -1},    {"", "", 0, 0},        {"abcab", "abc", 1, -1}};
     for (const auto& row : rows) {
         EXPECT_EQ(Find(Str(row.haystack), Str(row.needle), row.start), row.found)
             << row.haystack << " " << row.needle << " " << row.start;

@@ -174,8 +174,7 @@ TEST(FrameCalls, FailuresBindingsAndScreenshots) {
         {7, eTexDynamic, 0, true, fallback,
          "WARNING: Invalid dynamic texture index 7, setting .noshader instead"},
         {1, 3, 0, false, fallback,
-         "ERROR: KrD3DRenDev::SetTexture(...) was passed an invalid texture type enumeration"},
-    };
+         "ERROR: KrD3DRenDev::SetTexture(...) was passed an invalid texture type enumeration"}};
     for (const auto& [index, type, stage, bound, expected, line] : rows) {
         krtest::ClearLog();
         EXPECT_EQ(bound, render->SetTexture(index, eTextureType(type), stage));

@@ -46,15 +46,13 @@ TEST(KrviewCommandLine, BadOptionsExitWith64AndNameTheOption) {
     const struct {
         const char* arguments;
         const char* named;
-    } cases[] = {
-        {"--bogus", "--bogus"},
-        {"--scene nowhere", "--scene"},
-        {"--frames 0", "--frames"},
-        {"--size 0x600", "--size"},
-        {"--toggle-every", "--toggle-every"},
-        {"--windowed=yes", "--windowed"},
-        {"--media no_such_folder", "--media"},
-    };
+    } cases[] = {{"--bogus", "--bogus"},
+                 {"--scene nowhere", "--scene"},
+                 {"--frames 0", "--frames"},
+                 {"--size 0x600", "--size"},
+                 {"--toggle-every", "--toggle-every"},
+                 {"--windowed=yes", "--windowed"},
+                 {"--media no_such_folder", "--media"}};
     for (const auto& c : cases) {
         krviewtest::Run run = RunKrview(c.arguments);
         EXPECT_EQ(64, run.exitCode) << c.arguments << ": " << run.output;
@@ -125,13 +123,11 @@ TEST(KrviewCaptures, EveryRunEndsCleanlyWithACapturePerScene) {
         const char* name;
         const char* arguments;
         const char* changes;
-    } runs[] = {
-        {"all", "--scene all --screenshot krview_captures\\последний-é.bmp", nullptr},
-        {"réset-Жж", "--scene all --reset-every 7", "0 toggles, 4 resets, 0 refused"},
-        {"toggle", "--scene all --toggle-every 10", "2 toggles, 0 resets, 0 refused"},
-        {"paths", "--scene paths", nullptr},
-        {"stress", "--scene stress", nullptr},
-    };
+    } runs[] = {{"all", "--scene all --screenshot krview_captures\\последний-é.bmp", nullptr},
+                {"réset-Жж", "--scene all --reset-every 7", "0 toggles, 4 resets, 0 refused"},
+                {"toggle", "--scene all --toggle-every 10", "2 toggles, 0 resets, 0 refused"},
+                {"paths", "--scene paths", nullptr},
+                {"stress", "--scene stress", nullptr}};
     CreateDirectoryA("krview_captures", nullptr);
     DeleteFileW(L"krview_captures\\последний-é.bmp");
     for (const auto& r : runs) {

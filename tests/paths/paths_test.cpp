@@ -23,8 +23,7 @@ const Path kPaths[9] = {
     {"NuRealDiffuseTex2", 100, 400, 400, &KrD3DRenDev::NuRealDiffuseTex2},
     {"NuCheatEnvMapping", 500, 500, 500, &KrD3DRenDev::NuCheatEnvMapping},
     {"NuAlphaCheck", 500, 900, 900, &KrD3DRenDev::NuAlphaCheck},
-    {"NuBumpMapping", 500, 1300, 1300, &KrD3DRenDev::NuBumpMapping},
-};
+    {"NuBumpMapping", 500, 1300, 1300, &KrD3DRenDev::NuBumpMapping}};
 
 // The camera on the z axis, 3h in front of the quad's middle depth, 90 degrees across: a point at
 // distance d lands 400/d pixels per unit from the centre.

@@ -61,8 +61,7 @@ TEST(ShaderCache, EachTextAssembledOnceAndEffectorsPassesShareIt) {
         {"", false, "assemble", ""},
         {bytes, false, "assemble", ""},
         {std::string("vs.1.1\0dcl_position v0\n", 23), true, nullptr, "0/2/0/0"},
-        {padded, true, nullptr, "0/2/0/0"},
-    };
+        {padded, true, nullptr, "0/2/0/0"}};
     std::vector<std::pair<void*, void*>> first;
     for (const TextRow& row : rows) {
         const std::string what = row.text.substr(0, 40);
@@ -133,8 +132,7 @@ TEST(ShaderCache, EachTextAssembledOnceAndEffectorsPassesShareIt) {
          "*** Q3A Shader script:\n\ttextures/metal\n{\n\tmap $lightmap\n}%s%n"},
         {std::string("\0textures/hidden\n{\n}", 20), eFXRepQ3A, "*** Q3A Shader script:\n\t"},
         {"textures/metal\n{\n}", 0, unknown},
-        {std::string(1 << 20, 'q'), -1, unknown},
-    };
+        {std::string(1 << 20, 'q'), -1, unknown}};
     for (const auto& [text, representation, line] : scripts) {
         krtest::ClearLog();
         KrStringT<char> script(text.data(), static_cast<int>(text.size()));

@@ -39,14 +39,11 @@ MockDirect3D::MockDirect3D() {
             return D3DERR_INVALIDCALL;
         }));
     ON_CALL(*this, CheckDeviceFormat(_, _, _, _, _, _))
-        .WillByDefault(
-            Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT depth) {
-                for (D3DFORMAT offered : At(a).depthFormats) {
-                    if (offered == depth)
-                        return S_OK;
-                }
-                return D3DERR_NOTAVAILABLE;
-            }));
+        .WillByDefault(Invoke([this](UINT a, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE,
+                                     D3DFORMAT depth) {
+            const std::vector<D3DFORMAT>& offered = At(a).depthFormats;
+            return std::count(offered.begin(), offered.end(), depth) ? S_OK : D3DERR_NOTAVAILABLE;
+        }));
     ON_CALL(*this, GetAdapterDisplayMode(_, _))
         .WillByDefault(
             Invoke([this](UINT a, D3DDISPLAYMODE* out) { return *out = At(a).desktop, S_OK; }));
