@@ -27,26 +27,8 @@ std::string Join(const std::vector<std::string>& lines) {
     return text;
 }
 
-namespace {
-// A visible window with a client area of width x height.
-HWND TestWindow(int width, int height) {
-    static const ATOM registered = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "KrTestWindow";
-        return RegisterClassA(&wc);
-    }();
-    RECT rect = {0, 0, width, height};
-    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    return CreateWindowA(MAKEINTATOM(registered), "kr test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                         rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
-}
-}  // namespace
-
 bool RealDevice::Create(int width, int height) {
-    window = TestWindow(width, height);
+    window.Create("kr test", width, height);
     d3d = Direct3DCreate9(D3D_SDK_VERSION);
     if (d3d == nullptr) {
         return false;
@@ -56,11 +38,11 @@ bool RealDevice::Create(int width, int height) {
     pp.BackBufferHeight = static_cast<UINT>(height);
     pp.BackBufferFormat = D3DFMT_X8R8G8B8;
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
+    pp.hDeviceWindow = window.Handle();
     pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-    return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window,
+    return SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.Handle(),
                                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device));
 }
 
@@ -69,9 +51,8 @@ void RealDevice::Release() {
         device->Release();
     if (d3d != nullptr)
         d3d->Release();
-    if (window != nullptr)
-        DestroyWindow(window);
-    device = nullptr, d3d = nullptr, window = nullptr;
+    window.Destroy();
+    device = nullptr, d3d = nullptr;
 }
 
 bool ReadBackBuffer(IDirect3DDevice9* device, std::vector<unsigned int>& pixels, int& width,

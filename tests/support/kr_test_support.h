@@ -23,7 +23,7 @@ std::string Join(const std::vector<std::string>& lines);
 struct RealDevice {
     IDirect3D9* d3d = nullptr;
     IDirect3DDevice9* device = nullptr;
-    HWND window = nullptr;
+    KrWindowBase window;
     bool Create(int width = 800, int height = 600);
     // Releases the device and the Direct3D object and destroys the window.
     void Release();
